@@ -1,0 +1,33 @@
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "algorithms/algorithms.h"
+
+const PVC_Algo Algorithmes[8] = {
+    {"HPlusProcheVoisin", "Insertion a chaque etape du sommet le plus proche du dernier insere",
+     PVC_HPlusProcheVoisin},
+    {"HMoindreCout", "Insertion a chaque etape du sommet produisant le circuit de moindre cout",
+     PVC_HMoindreCout},
+    {"H2Opt", "Heuristique de voisinage 2-opt", PVC_H2Opt},
+    {"HRecuitSimule", "Heuristique du recuit simul\351, transitions 2-opt", PVC_HRecuitSimule},
+    {"HARPM", "Parcours prefixe d'un arbre recouvrant de poid minimal", PVC_HARPM},
+    {"ASepEval", "Algorithme donnant la solution optimale, methode de s\351paration/\351valuation",
+     PVC_ASeparationEvaluation},
+    {"HElastique", "Heuristique de l'elastique", PVC_HElastique},
+    {nullptr, nullptr, nullptr},
+};
+
+namespace pvc {
+
+void DrawPause(unsigned interval) { usleep(static_cast<useconds_t>(interval) * 10000u); }
+
+void ReportOutOfMemory(const char* name, int output) {
+  if (output >= Important) printf("%s: erreur, memoire insuffisante\n", name);
+}
+
+void ReportInterrupted(const char* name, int output) {
+  if (output >= Important) printf("%s: interrompu\n", name);
+}
+
+}  // namespace pvc

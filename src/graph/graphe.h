@@ -1,0 +1,110 @@
+// The problem instance: a complete undirected graph with one unsigned 32-bit weight per
+// pair of vertices (Graphe), and its Euclidean form with integer coordinates and truncated
+// distances (EuclidianGraphe), plus the drawing hooks, which are switched off.
+#pragma once
+
+#include <cstdint>
+
+class tArretes;
+
+/// Weight answered for a vertex paired with itself or out of range.
+constexpr uint32_t kNoWeight = 4294967295u;
+
+class Graphe {
+ protected:
+  /// Strict upper triangle: row i (0 <= i <= Sommets-2) holds Sommets-1-i weights; the
+  /// weight of (i, j), i < j, is Poids[i][j-i-1]. The rows share one block.
+  uint32_t** Poids;
+  uint32_t Sommets;  ///< number of vertices, numbered 0 .. Sommets-1
+
+ public:
+  /// Allocates the weights of s vertices, left unset; check Valid() afterwards.
+  explicit Graphe(unsigned int s);
+  ~Graphe();
+  Graphe(const Graphe&) = delete;
+  Graphe& operator=(const Graphe&) = delete;
+
+  /// False when an allocation of the constructor failed or s was 0.
+  bool Valid() const { return Poids != nullptr; }
+
+  /// Weight of the pair, symmetric; kNoWeight for s1 = s2 or a vertex >= Sommets.
+  /// The smaller vertex must not be negative.
+  uint32_t Get(int s1, int s2) const {
+    if (s1 > s2) {
+      int t = s1;
+      s1 = s2;
+      s2 = t;
+    }
+    if (static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return kNoWeight;
+    return Poids[s1][s2 - s1 - 1];
+  }
+
+  /// Stores the weight of the pair; diagonal and out-of-range pairs are ignored.
+  void Set(int s1, int s2, uint32_t p);
+
+  unsigned int GetSommets() const { return Sommets; }
+
+  /// Length of an edge set: the exact sum of its edges' weights (0 when empty).
+  unsigned long long Eval(tArretes* a) const;
+};
+
+struct Point2D {
+  uint32_t x;
+  uint32_t y;
+};
+
+typedef void (*fDraw)();
+
+class EuclidianGraphe : public Graphe {
+  Point2D* Coordinates;  ///< position of each vertex
+  uint32_t WorldSize;    ///< side of the square world, Resolution x ScaleFactor
+  uint32_t DeltaCoords[3][2];
+  bool DeltaCoordsAvailable;
+  uint32_t MaxCoord;  ///< coordinate bound, Resolution x ScaleFactor
+
+  static bool DrawingReady;
+
+ public:
+  static int WindowId;
+  static uint32_t WindowX;
+  static uint32_t WindowY;
+
+  /// Allocates an instance of Sommets vertices without printing; check Valid().
+  explicit EuclidianGraphe(int Sommets);
+  ~EuclidianGraphe();
+
+  bool Valid() const { return Graphe::Valid() && Coordinates != nullptr; }
+
+  /// Creates an instance and prints its vertex count ("%d\n"); null, printing nothing,
+  /// when it cannot be allocated.
+  static EuclidianGraphe* New(int Sommets);
+
+  /// Seeds the generator with time(NULL), draws and prints the coordinates, fills every
+  /// weight with the truncated Euclidean distance.
+  void Randomise(uint32_t Resolution, uint32_t ScaleFactor);
+
+  uint32_t GetMaxCoord() const { return MaxCoord; }
+  /// Address of vertex p's point; p is not checked.
+  Point2D* GetCoords(int p) { return &Coordinates[p]; }
+  const Point2D* GetCoords(int p) const { return &Coordinates[p]; }
+
+  /// Drawing is disabled: prints one fixed line.
+  void Draw(tArretes* a, void (*func)());
+  void DoDraw(tArretes* a);
+  static void InitDrawing(int pargc, char** argv);
+};
+
+/// The coordinate Randomise derives from one rand() draw r (0 <= r < 2^31).
+uint32_t RandomCoordinate(uint32_t r, uint32_t Resolution, uint32_t ScaleFactor);
+
+/// The weight Randomise stores for two points.
+uint32_t EuclideanWeight(const Point2D& a, const Point2D& b);
+
+extern EuclidianGraphe* DrawMe;
+extern tArretes* DrawMeToo;
+extern fDraw DrawMeAlso;
+
+void DrawChangeSize(int x, int y);
+void DrawDraw();
+void DrawTestDraw();
+void* glutstart(void* p);

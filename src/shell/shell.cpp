@@ -1,0 +1,211 @@
+// Main loop and command interpreter.
+//
+// Command recognises its keywords in a fixed order: whole-line keywords must equal the
+// line; prefix keywords must begin it with their one trailing blank, their arguments being
+// scanned from the next character. Every branch but quit returns 1.
+#include "shell/shell.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "containers/resources.h"
+
+EuclidianGraphe* CurrentGraphe = nullptr;
+Result* Results = nullptr;
+uint32_t CurrentOptions = 0;
+
+namespace {
+
+const char kHelpText[] =
+#include "shell/help_text.inc"
+    ;
+
+const char kUnknown[] = "\n command non reconnue, taper ? pour avoir la liste des commandes\n";
+const char kOneParam[] = "\nerreur de syntaxe: cette commande prend un  param\350tre\n";
+
+bool IsPrefix(const char* line, const char* keyword) {
+  return strncasecmp(line, keyword, strlen(keyword)) == 0;
+}
+
+// Bytes an instance of n vertices holds: weights, row pointers and coordinates.
+unsigned long long InstanceBytes(unsigned long long n) {
+  return n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) + n * 8;
+}
+
+unsigned long long PhysicalMemory() {
+  long pages = sysconf(_SC_PHYS_PAGES);
+  long size = sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || size <= 0) return ~0ull;
+  return static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(size);
+}
+
+int CommandRandom(const char* args) {
+  unsigned int s, range, factor;
+  if (sscanf(args, "%u%u%u", &s, &range, &factor) != 3) {
+    printf("\nerreur de syntaxe: cette commande prend trois param\350tres entiers\n");
+    return 1;
+  }
+  if (s < 2) {
+    printf("\nerreur: une instance doit avoir au moins deux sommets\n");
+    return 1;
+  }
+  if (static_cast<unsigned long long>(range) * factor > 2147483647ull) {
+    printf("\nerreur: range x facteur ne doit pas depasser 2147483647\n");
+    return 1;
+  }
+  // The new instance is built before the old one and its results are destroyed, so a
+  // refusal loses nothing; both are held for a moment.
+  unsigned long long held = CurrentGraphe ? InstanceBytes(CurrentGraphe->GetSommets()) : 0;
+  EuclidianGraphe* g = nullptr;
+  if (s <= 2147483647u && InstanceBytes(s) + held <= PhysicalMemory()) g = EuclidianGraphe::New(static_cast<int>(s));
+  if (!g) {
+    printf("\nerreur: memoire insuffisante pour une instance de %u sommets\n", s);
+    return 1;
+  }
+  EradicateLC(Results);
+  Results = nullptr;
+  delete CurrentGraphe;
+  CurrentGraphe = g;
+  g->Randomise(range, factor);
+  return 1;
+}
+
+int CommandDraw(const char* args) {
+  unsigned int interval;
+  if (sscanf(args, "%u", &interval) != 1) {
+    printf("%s", kOneParam);
+    return 1;
+  }
+  CurrentOptions = (CurrentOptions & 0x00FF0000u) + (interval & 0xFFFFu);
+  return 1;
+}
+
+int CommandOutput(const char* args) {
+  unsigned int level;
+  if (sscanf(args, "%u", &level) != 1) {
+    printf("%s", kOneParam);
+    return 1;
+  }
+  CurrentOptions = (CurrentOptions & 0x0000FFFFu) + ((level << 16) & 0x00FF0000u);
+  return 1;
+}
+
+}  // namespace
+
+int Command(char* buffer) {
+  if (strcasecmp(buffer, "quit") == 0 || strcasecmp(buffer, "x") == 0) return 0;
+  if (strcasecmp(buffer, "help") == 0 || strcasecmp(buffer, "h") == 0 || strcmp(buffer, "?") == 0) {
+    fputs(kHelpText, stdout);
+    return 1;
+  }
+  if (IsPrefix(buffer, "random ")) return CommandRandom(buffer + 7);
+  if (strcasecmp(buffer, "list") == 0) return CommandList();
+  if (IsPrefix(buffer, "solve ")) return CommandSolve(buffer + 6);
+  if (IsPrefix(buffer, "draw ")) return CommandDraw(buffer + 5);
+  if (IsPrefix(buffer, "output ")) return CommandOutput(buffer + 7);
+  if (strcasecmp(buffer, "show") == 0) return CommandShow();
+  if (IsPrefix(buffer, "view ")) return CommandView(buffer + 5);
+  printf("%s", kUnknown);
+  return 1;
+}
+
+void ResetShell() {
+  EradicateLC(Results);
+  Results = nullptr;
+  delete CurrentGraphe;
+  CurrentGraphe = nullptr;
+  CurrentOptions = 0;
+}
+
+namespace {
+
+constexpr size_t kLineMax = 999;
+
+enum class LineStatus { kLine, kEnd, kTooLong, kInterrupted };
+
+// Reads standard input with read(2), so that a Ctrl-C at the prompt can discard the line
+// being typed: poll() returns EINTR whatever the signal's flags.
+class LineReader {
+ public:
+  LineStatus Read(char* line) {
+    size_t len = 0;
+    bool too_long = false;
+    for (;;) {
+      if (pos_ == end_) {
+        if (eof_) break;
+        pollfd p = {0, POLLIN, 0};
+        int r = poll(&p, 1, -1);
+        if (r < 0 && errno == EINTR) return LineStatus::kInterrupted;
+        ssize_t got = read(0, chunk_, sizeof chunk_);
+        if (got < 0 && errno == EINTR) return LineStatus::kInterrupted;
+        if (got <= 0) {
+          eof_ = true;
+          break;
+        }
+        pos_ = 0;
+        end_ = static_cast<size_t>(got);
+      }
+      char c = chunk_[pos_++];
+      if (c == '\n') {
+        if (too_long) return LineStatus::kTooLong;
+        line[len] = '\0';
+        return LineStatus::kLine;
+      }
+      if (len < kLineMax)
+        line[len++] = c;
+      else
+        too_long = true;
+    }
+    if (too_long) return LineStatus::kTooLong;
+    if (len == 0) return LineStatus::kEnd;
+    line[len] = '\0';  // a last line without its newline is still carried out
+    return LineStatus::kLine;
+  }
+
+ private:
+  char chunk_[4096];
+  size_t pos_ = 0, end_ = 0;
+  bool eof_ = false;
+};
+
+void OnInterrupt(int) { pvc::g_interrupt = 1; }
+
+}  // namespace
+
+int RunShell() {
+  CurrentOptions = 0;
+  CurrentGraphe = nullptr;
+  Results = nullptr;
+
+  struct sigaction sa;
+  memset(&sa, 0, sizeof sa);
+  sa.sa_handler = OnInterrupt;
+  sa.sa_flags = SA_RESTART;  // output and sleeps go on; only the prompt's poll sees EINTR
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+
+  printf("Taper \"?\" pour avoir la liste des commandes\n");
+  static char buffer[kLineMax + 1];
+  static LineReader reader;
+  for (;;) {
+    pvc::g_interrupt = 0;
+    printf("\n>");
+    fflush(stdout);
+    LineStatus st = reader.Read(buffer);
+    if (st == LineStatus::kEnd) break;
+    if (st == LineStatus::kInterrupted) continue;
+    if (st == LineStatus::kTooLong) {
+      printf("\nerreur: ligne trop longue (999 caracteres au plus)\n");
+      continue;
+    }
+    if (Command(buffer) == 0) break;
+  }
+  fflush(stdout);
+  return 0;
+}
