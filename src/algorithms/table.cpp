@@ -20,7 +20,11 @@ const PVC_Algo Algorithmes[8] = {
 
 namespace pvc {
 
-void DrawPause(unsigned interval) { usleep(static_cast<useconds_t>(interval) * 10000u); }
+void DrawPause(unsigned interval) {
+  // What was drawn so far is visible during the pause, even on a pipe.
+  fflush(stdout);
+  usleep(static_cast<useconds_t>(interval) * 10000u);
+}
 
 void ReportOutOfMemory(const char* name, int output) {
   if (output >= Important) printf("%s: erreur, memoire insuffisante\n", name);

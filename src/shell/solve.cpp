@@ -31,6 +31,7 @@ void RunRow(int algoid, unsigned int options) {
   const PVC_Algo& row = Algorithmes[algoid];
   uint32_t word = (options << 24) + CurrentOptions;
   printf("\nexecution de %s(%x)\n", row.Name, word);
+  fflush(stdout);  // the header shows before a long run, even on a pipe
   pvc::g_interrupt = 0;
   timeval t1, t2;
   gettimeofday(&t1, nullptr);

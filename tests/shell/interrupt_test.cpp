@@ -1,0 +1,101 @@
+// Ctrl-C while an algorithm runs stops that run only; at the prompt it discards the line.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "algorithms/algorithms.h"
+#include "support/process.h"
+
+namespace {
+
+const char kShowHeader[] = "\nId Algorithme         Chemin   Temp\n";
+
+int CountRows(const std::string& out, size_t from) {
+  size_t p = out.find(kShowHeader, from);
+  if (p == std::string::npos) return -1;
+  p += sizeof kShowHeader - 1;
+  int rows = 0;
+  while (p < out.size() && out[p] != '\n' && out[p] != '>') {
+    p = out.find('\n', p) + 1;
+    ++rows;
+  }
+  return rows;
+}
+
+// Every row is interrupted mid-run: the draw interval makes each step pause long enough.
+class InterruptRow : public ::testing::TestWithParam<int> {};
+
+TEST_P(InterruptRow, StopsTheRunKeepsResultsAndGoesOn) {
+  const char* name = Algorithmes[GetParam()].Name;
+  PvcProcess p;
+  p.Type("random 9 100 1\nsolve 0\noutput 1\ndraw 40\nsolve " + std::to_string(GetParam()) + "\n");
+  std::string header = std::string("\nexecution de ") + name + "(";
+  ASSERT_TRUE(p.WaitFor(header));
+  ASSERT_TRUE(p.WaitFor("Drawing disabled", p.Output().find(header)));
+  p.Signal(SIGINT);
+  ASSERT_TRUE(p.WaitFor("\nexecution interrompue\n"));
+  p.Type("draw 0\nshow\nsolve 0\nshow\nquit\n");
+  EXPECT_EQ(p.Wait(), 0);
+  const std::string& out = p.Output();
+  EXPECT_NE(out.find(std::string(name) + ": interrompu\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("une erreur est surevenue"), std::string::npos);
+  size_t after = out.find("\nexecution interrompue\n");
+  EXPECT_EQ(CountRows(out, after), 1);  // the earlier result is intact, nothing recorded
+  size_t second = out.find(kShowHeader, after) + 1;
+  EXPECT_EQ(CountRows(out, second), 2);  // and the next solve works
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, InterruptRow, ::testing::Values(0));
+
+TEST(InterruptWalk, CtrlCEndsSolveAll) {
+  PvcProcess p;
+  p.Type("random 9 100 1\ndraw 40\nsolve A\n");
+  ASSERT_TRUE(p.WaitFor("Drawing disabled"));
+  p.Signal(SIGINT);
+  ASSERT_TRUE(p.WaitFor("\nexecution interrompue\n"));
+  p.Type("draw 0\nshow\nquit\n");
+  EXPECT_EQ(p.Wait(), 0);
+  EXPECT_EQ(p.Output().find("execution de HMoindreCout"), std::string::npos);
+  EXPECT_EQ(CountRows(p.Output(), 0), 0);
+}
+
+TEST(InterruptPrompt, CtrlCDiscardsTheTypedLine) {
+  PvcProcess p;
+  ASSERT_TRUE(p.WaitFor("\n>"));
+  p.Type("random 3");
+  usleep(200000);
+  p.Signal(SIGINT);
+  ASSERT_TRUE(p.WaitFor("\n>\n>"));
+  p.Type("00 1\nshow\n");  // the discarded "random 3" never joins this line
+  p.CloseInput();
+  EXPECT_EQ(p.Wait(), 0);
+  EXPECT_EQ(p.Output(),
+            "Taper \"?\" pour avoir la liste des commandes\n\n>\n>\n command non reconnue, taper ? pour "
+            "avoir la liste des commandes\n\n>" +
+                std::string(kShowHeader) + "\n>");
+}
+
+TEST(EndOfInput, LastLineWithoutNewlineIsCarriedOut) {
+  PvcProcess p;
+  p.Type("list\nshow");
+  p.CloseInput();
+  EXPECT_EQ(p.Wait(), 0);
+  const std::string& out = p.Output();
+  EXPECT_EQ(out.substr(out.size() - sizeof kShowHeader - 1), std::string(kShowHeader) + "\n>");
+}
+
+TEST(LongLines, AreDiscardedWhole) {
+  PvcProcess p;
+  std::string tail = "random 3 10 1";
+  p.Type(std::string(1000 - tail.size(), ' ') + tail + "\nshow\n" + std::string(999, ' ') + "\nquit\n");
+  EXPECT_EQ(p.Wait(), 0);
+  const std::string& out = p.Output();
+  EXPECT_NE(out.find("\n>\nerreur: ligne trop longue (999 caracteres au plus)\n\n>"), std::string::npos);
+  EXPECT_EQ(out.find("Coordonnees"), std::string::npos);
+  // A line of exactly 999 characters is still a command (here an unknown one).
+  EXPECT_NE(out.find(kShowHeader + std::string("\n>\n command non reconnue")), std::string::npos);
+}
+
+}  // namespace

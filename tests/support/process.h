@@ -1,0 +1,30 @@
+// Runs the pvc executable as a child process with pipes on its standard input and output,
+// so that tests can type commands, send signals and read what it prints.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+class PvcProcess {
+ public:
+  PvcProcess();
+  ~PvcProcess();
+  /// Writes text to the program's standard input.
+  void Type(const std::string& text);
+  /// Closes the program's standard input (end of input).
+  void CloseInput();
+  /// Reads output until it contains `what` after position `from`, or the timeout passes.
+  bool WaitFor(const std::string& what, size_t from = 0, int timeout_ms = 20000);
+  /// Sends a signal to the program.
+  void Signal(int sig);
+  /// Waits for the program to end and returns its exit status (-1 if killed by a signal).
+  int Wait(int timeout_ms = 30000);
+  const std::string& Output() const { return out_; }
+
+ private:
+  void Pump(int timeout_ms);
+  pid_t pid_ = -1;
+  int in_ = -1, outfd_ = -1;
+  std::string out_;
+};
