@@ -58,7 +58,7 @@ typedef void (*fDraw)();
 class EuclidianGraphe : public Graphe {
   Point2D* Coordinates;  ///< position of each vertex
   uint32_t WorldSize;    ///< side of the square world, Resolution x ScaleFactor
-  uint32_t DeltaCoords[3][2];
+  [[maybe_unused]] uint32_t DeltaCoords[3][2];  // a cache nothing fills or reads yet
   bool DeltaCoordsAvailable;
   uint32_t MaxCoord;  ///< coordinate bound, Resolution x ScaleFactor
 

@@ -1,0 +1,59 @@
+// Fuzz target for the command interpreter: the input is split into lines, each handed to
+// Command as the main loop would. Instances and schedules are capped so that a case stays
+// fast: at most 9 vertices, solve option 1 (short annealing and elastic schedules), and
+// the draw interval is cleared after every line so that no run pauses.
+#include <strings.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "shell/shell.h"
+
+namespace {
+
+constexpr size_t kLineMax = 999;
+constexpr unsigned kMaxVertices = 9;
+
+// Rewrites a line into its capped form; the interpreter still sees every other byte.
+std::string Capped(std::string line) {
+  if (strncasecmp(line.c_str(), "random ", 7) == 0) {
+    unsigned s, range, factor;
+    if (sscanf(line.c_str() + 7, "%u%u%u", &s, &range, &factor) == 3 && s > kMaxVertices && s <= 2147483647u)
+      line = "random " + std::to_string(s % (kMaxVertices + 1)) + " " + std::to_string(range) + " " +
+             std::to_string(factor);
+  } else if (strncasecmp(line.c_str(), "solve ", 6) == 0) {
+    char word[50];
+    int pos = 0;
+    if (sscanf(line.c_str() + 6, "%49s%n", word, &pos) == 1) line = line.substr(0, 6 + pos) + " 1";
+  }
+  return line;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static bool quiet = freopen("/dev/null", "w", stdout) != nullptr;
+  (void)quiet;
+  ResetShell();
+  size_t start = 0;
+  while (start <= size) {
+    size_t end = start;
+    while (end < size && data[end] != '\n') ++end;
+    if (end - start <= kLineMax && (end > start || end < size)) {
+      // The line as a C string ends at its first NUL byte, as in the main loop.
+      std::string line(reinterpret_cast<const char*>(data) + start, end - start);
+      line = Capped(line.c_str());
+      std::string buffer = line;
+      int go_on = Command(&buffer[0]);
+      CurrentOptions &= 0x00FF0000u;
+      if (go_on == 0) break;
+    }
+    start = end + 1;
+  }
+  ResetShell();
+  fflush(stdout);
+  return 0;
+}
