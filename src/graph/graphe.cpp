@@ -104,17 +104,21 @@ uint32_t EuclideanWeight(const Point2D& a, const Point2D& b) {
 }
 
 void EuclidianGraphe::Randomise(uint32_t Resolution, uint32_t ScaleFactor) {
+  Generate(Resolution, ScaleFactor, static_cast<unsigned int>(time(nullptr)), stdout);
+}
+
+void EuclidianGraphe::Generate(uint32_t Resolution, uint32_t ScaleFactor, unsigned int seed, FILE* listing) {
   MaxCoord = Resolution * ScaleFactor;
   DeltaCoordsAvailable = false;
   WorldSize = Resolution * ScaleFactor;
-  srand(time(nullptr));
-  printf("Coordonnees des sommets:\n");
+  srand(seed);
+  if (listing) fprintf(listing, "Coordonnees des sommets:\n");
   for (uint32_t i = 0; i < Sommets; ++i) {
     uint32_t rx = static_cast<uint32_t>(rand());
     uint32_t ry = static_cast<uint32_t>(rand());
     Coordinates[i].x = RandomCoordinate(rx, Resolution, ScaleFactor);
     Coordinates[i].y = RandomCoordinate(ry, Resolution, ScaleFactor);
-    printf("%d: %u,%u\n", static_cast<int>(i), Coordinates[i].x, Coordinates[i].y);
+    if (listing) fprintf(listing, "%d: %u,%u\n", static_cast<int>(i), Coordinates[i].x, Coordinates[i].y);
   }
   for (uint32_t i = 0; i + 1 < Sommets; ++i) {
     uint32_t* row = Poids[i];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 class tArretes;
 
@@ -82,6 +83,8 @@ class EuclidianGraphe : public Graphe {
   /// Seeds the generator with time(NULL), draws and prints the coordinates, fills every
   /// weight with the truncated Euclidean distance.
   void Randomise(uint32_t Resolution, uint32_t ScaleFactor);
+  /// Randomise with a given seed; the coordinates are listed on `listing` when not null.
+  void Generate(uint32_t Resolution, uint32_t ScaleFactor, unsigned int seed, FILE* listing);
 
   uint32_t GetMaxCoord() const { return MaxCoord; }
   /// Address of vertex p's point; p is not checked.
