@@ -1,4 +1,184 @@
-#include "algorithms/algorithms.h"
+// Spanning-tree preorder heuristic (row 4, "HARPM").
+//
+// Builds a minimum spanning tree from vertex 0 by Prim's method, walks it in preorder from
+// vertex 0 (children in the edge set's neighbour order: larger numbers ascending, then
+// smaller ones ascending), and returns the tour that visits the vertices in walk order
+// and closes back to 0. The tree and the tour share one edge set.
+//
+// Prim keeps, for every vertex outside the tree, its lightest edge to the tree (lowest
+// tree vertex on ties), so a run costs O(n^2) weight look-ups. Each step joins the pair
+// that is least by (weight, smaller vertex, larger vertex) among the pairs with exactly
+// one vertex in the tree; for a fixed outside vertex u that order on its pairs (u, t) is
+// the order by (weight, t), which is what the per-vertex key keeps. The walk is iterative
+// with an explicit stack, so a path-shaped tree of any size cannot exhaust the call stack.
+//
+// Traces: level 1 the opening lines of the heuristic and of Prim and the closing line;
+// level 2 one "insertion" line per tree step and one "gen_parcours_prefixe" line per
+// vertex walked. With a draw interval every tree step pauses, then draws, and the
+// finished tour is drawn once more without a pause.
+#include "algorithms/spanning_tree.h"
 
-// Not built yet: the row answers null.
-tArretes* PVC_HARPM(EuclidianGraphe*, unsigned long) { return nullptr; }
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "containers/resources.h"
+
+namespace {
+const char kName[] = "HARPM";
+constexpr unsigned long kNoParent = 4294967295ul;
+}  // namespace
+
+tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
+  const int Output = pvc::OutputOf(Options);
+  const unsigned interval = pvc::DrawIntervalOf(Options);
+  const unsigned n = e->GetSommets();
+  if (Output >= Important) printf("Prim: g\351n\351ration d'un arbre recouvrant de poid minimal\n");
+
+  char* sommetscouverts = static_cast<char*>(pvc::Calloc(n, 1));
+  // For a vertex u outside the tree: the weight of its lightest edge to the tree and the
+  // tree vertex at the other end (the lowest one among equally light edges).
+  uint32_t* poids = sommetscouverts ? static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * n)) : nullptr;
+  uint32_t* vers = poids ? static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * n)) : nullptr;
+  tArretes* ta = vers ? tArretes::New(n) : nullptr;
+  auto release = [&]() {
+    free(sommetscouverts);
+    free(poids);
+    free(vers);
+  };
+  if (!ta) {
+    release();
+    pvc::ReportOutOfMemory(kName, Output);
+    return nullptr;
+  }
+
+  sommetscouverts[0] = 1;
+  for (unsigned u = 1; u < n; ++u) {
+    poids[u] = e->Get(static_cast<int>(u), 0);
+    vers[u] = 0;
+  }
+  for (unsigned step = 1; step < n; ++step) {
+    if (pvc::Interrupted()) {
+      release();
+      delete ta;
+      pvc::ReportInterrupted(kName, Output);
+      return nullptr;
+    }
+    // Every outside vertex has a key, so a pair is always found, whatever the weights.
+    bool found = false;
+    uint32_t meilleurpoid = 0;
+    unsigned meilleurs1 = 0, meilleurs2 = 0, entrant = 0;
+    for (unsigned u = 1; u < n; ++u) {
+      if (sommetscouverts[u]) continue;
+      const uint32_t w = poids[u];
+      const unsigned t = vers[u];
+      const unsigned lo = t < u ? t : u;
+      const unsigned hi = t < u ? u : t;
+      if (!found || w < meilleurpoid || (w == meilleurpoid && (lo < meilleurs1 || (lo == meilleurs1 && hi < meilleurs2)))) {
+        found = true;
+        meilleurpoid = w;
+        meilleurs1 = lo;
+        meilleurs2 = hi;
+        entrant = u;
+      }
+    }
+    if (Output >= Detailed) printf("insertion de %d-%d\n", meilleurs1, meilleurs2);
+    ta->Add(static_cast<int>(meilleurs1), static_cast<int>(meilleurs2));
+    if (ta->OutOfMemory()) {
+      release();
+      delete ta;
+      pvc::ReportOutOfMemory(kName, Output);
+      return nullptr;
+    }
+    sommetscouverts[entrant] = 1;
+    for (unsigned u = 1; u < n; ++u) {
+      if (sommetscouverts[u]) continue;
+      const uint32_t w = e->Get(static_cast<int>(u), static_cast<int>(entrant));
+      if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
+        poids[u] = w;
+        vers[u] = entrant;
+      }
+    }
+    if (interval != 0) {
+      pvc::DrawPause(interval);
+      e->Draw(ta, nullptr);
+    }
+  }
+  release();
+  return ta;
+}
+
+bool gen_parcours_prefixe(tArretes* ta, unsigned long* arretes, unsigned long* pos, unsigned long sommet,
+                          unsigned long pere, bool output) {
+  const unsigned long n = ta->GetSommets();
+  // One frame per vertex on the path from the start: the vertex, the one it was entered
+  // from, and the neighbour cursor. A frame is pushed only when a vertex is written, and
+  // at most n vertices are written, so n frames suffice.
+  struct Frame {
+    unsigned long sommet;
+    unsigned long pere;
+    tArrete* cursor;
+  };
+  Frame* stack = static_cast<Frame*>(pvc::Malloc(sizeof(Frame) * (n ? n : 1)));
+  if (!stack) return false;
+  unsigned long depth = 0;
+  auto enter = [&](unsigned long s, unsigned long p) {
+    // A tree of n vertices never writes more than n entries; the bound only guards the
+    // array against a set that is not a tree.
+    if (*pos >= n) return;
+    arretes[(*pos)++] = s;
+    if (output)
+      printf("gen_parcours_prefixe: ajout de %d, depuis %d\n", static_cast<int>(s), static_cast<int>(static_cast<uint32_t>(p)));
+    stack[depth++] = Frame{s, p, nullptr};
+  };
+  enter(sommet, pere);
+  while (depth != 0) {
+    Frame& f = stack[depth - 1];
+    const int w = ta->Get(&f.cursor, static_cast<int>(f.sommet));
+    if (w == -1) {
+      --depth;
+    } else if (static_cast<unsigned long>(w) != f.pere) {
+      enter(static_cast<unsigned long>(w), f.sommet);
+    }
+  }
+  free(stack);
+  return true;
+}
+
+tArretes* PVC_HARPM(EuclidianGraphe* e, unsigned long Options) {
+  const int Output = pvc::OutputOf(Options);
+  const unsigned interval = pvc::DrawIntervalOf(Options);
+  const unsigned n = e->GetSommets();
+  if (Output >= Important) printf("HARPM: parcours prefixe d'un ARPM sur un graphe de %d sommets\n", n);
+
+  tArretes* ta = ARPM_Prim(e, Options);
+  if (!ta) return nullptr;  // Prim has reported why
+
+  unsigned long* arretes = static_cast<unsigned long*>(pvc::Malloc(sizeof(unsigned long) * n));
+  unsigned long pos = 0;
+  if (!arretes || !gen_parcours_prefixe(ta, arretes, &pos, 0, kNoParent, Output >= Detailed)) {
+    free(arretes);
+    delete ta;
+    pvc::ReportOutOfMemory(kName, Output);
+    return nullptr;
+  }
+  if (pos != n) {
+    if (Output >= Important) printf("HARPM: erreur, parcours prefixe: sommets manquants\n");
+    delete ta;
+    free(arretes);
+    return nullptr;
+  }
+
+  ta->Clear();
+  for (unsigned i = 0; i + 1 < n; ++i) ta->Add(static_cast<int>(arretes[i]), static_cast<int>(arretes[i + 1]));
+  ta->Add(static_cast<int>(arretes[0]), static_cast<int>(arretes[n - 1]));
+  free(arretes);
+  if (ta->OutOfMemory()) {
+    delete ta;
+    pvc::ReportOutOfMemory(kName, Output);
+    return nullptr;
+  }
+  if (interval != 0) e->Draw(ta, nullptr);
+  if (Output >= Important) printf("HARPM: fin, chemin de longueur %llu trouve\n", e->Eval(ta));
+  return ta;
+}
