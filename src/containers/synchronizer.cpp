@@ -32,19 +32,17 @@ synchronizer* synchronizer_new() {
     errno = ENOMEM;
     return nullptr;
   }
-  if (!MakeSemaphore(&sync->internal, 1)) {
+  // On failure the semaphores made so far are destroyed; errno tells why it failed.
+  int made = 0;
+  if (MakeSemaphore(&sync->internal, 1)) ++made;
+  if (made == 1 && MakeSemaphore(&sync->sigwait, 0)) ++made;
+  if (made == 2 && MakeSemaphore(&sync->waitwait, 0)) ++made;
+  if (made < 3) {
+    const int err = errno;
+    if (made >= 2) sem_destroy(&sync->sigwait);
+    if (made >= 1) sem_destroy(&sync->internal);
     free(sync);
-    return nullptr;
-  }
-  if (!MakeSemaphore(&sync->sigwait, 0)) {
-    sem_destroy(&sync->internal);
-    free(sync);
-    return nullptr;
-  }
-  if (!MakeSemaphore(&sync->waitwait, 0)) {
-    sem_destroy(&sync->sigwait);
-    sem_destroy(&sync->internal);
-    free(sync);
+    errno = err;
     return nullptr;
   }
   sync->sigwaiters = 0;
