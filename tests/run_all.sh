@@ -13,4 +13,4 @@ cmake --build --preset asan -j"$jobs"
 ctest --preset asan -j"$jobs"
 cmake --preset tsan
 cmake --build --preset tsan -j"$jobs" --target pvc_tests
-ctest --preset tsan -j"$jobs" -R 'Synchron|Elasti|HElastique'
+ctest --preset tsan -j"$jobs" -R 'Synchron|Elasti|HElastique|Interrupt'
