@@ -26,9 +26,15 @@ namespace {
 
 constexpr int kRows = 7;
 
-// Runs row algoid once: header, timed call, result recorded.
+// Runs row algoid once: header, timed call, result recorded. The record is allocated
+// before the run, so a tour that took long to find is never lost for want of memory.
 void RunRow(int algoid, unsigned int options) {
   const PVC_Algo& row = Algorithmes[algoid];
+  Result* r = pvc::New<Result>();
+  if (r == nullptr) {
+    printf("\nerreur: memoire insuffisante\n");
+    return;
+  }
   uint32_t word = (options << 24) + CurrentOptions;
   printf("\nexecution de %s(%x)\n", row.Name, word);
   fflush(stdout);  // the header shows before a long run, even on a pipe
@@ -38,17 +44,11 @@ void RunRow(int algoid, unsigned int options) {
   tArretes* ta = row.Execute(CurrentGraphe, word);
   gettimeofday(&t2, nullptr);
   if (ta == nullptr) {
+    delete r;
     if (pvc::Interrupted())
       printf("\nexecution interrompue\n");
     else
       printf("\nune erreur est surevenue\n");
-    return;
-  }
-  Result* r = pvc::New<Result>();
-  if (r == nullptr) {
-    // The tour cannot be recorded; say so rather than lose it silently.
-    delete ta;
-    printf("\nune erreur est surevenue\n");
     return;
   }
   r->InitLC();
