@@ -3,11 +3,9 @@
 #include "algorithms/annealing.h"
 
 #include <gtest/gtest.h>
-#include <sys/time.h>
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -305,9 +303,6 @@ TEST(HRecuitSimule, EveryAllocationFailureIsReported) {
   EXPECT_GT(total, 20u);
 }
 
-volatile std::sig_atomic_t* g_flag = &pvc::g_interrupt;
-void OnAlarm(int) { *g_flag = 1; }
-
 TEST(HRecuitSimule, InterruptionReturnsNull) {
   EuclidianGraphe g(20);
   tourtest::Fill(g, 100, 100, 2);
@@ -316,19 +311,17 @@ TEST(HRecuitSimule, InterruptionReturnsNull) {
   pvc::g_interrupt = 0;
   EXPECT_NE(out.find("HPlusProcheVoisin: interrompu\nHRecuitSimule: interrompu\n"), std::string::npos) << out;
 
-  // Set by a signal during the transitions of a long schedule (75 stages of 60 x 400).
-  EuclidianGraphe big(400);
+  // Set by a signal during the transitions of a long schedule (75 stages of 60 x 400):
+  // once the nearest neighbour (n + 4 acquisitions), the ring (n), the marks and the
+  // start array are allocated.
+  const int n = 400;
+  EuclidianGraphe big(n);
   tourtest::Fill(big, 1000, 1000, 3);
-  struct sigaction sa = {}, old = {};
-  sa.sa_handler = OnAlarm;
-  sigaction(SIGALRM, &sa, &old);
-  itimerval timer = {{0, 0}, {0, 100000}}, off = {{0, 0}, {0, 0}};
-  setitimer(ITIMER_REAL, &timer, nullptr);
   tArretes* r = nullptr;
-  out = CaptureStdout([&] { r = PVC_HRecuitSimule(&big, Option(0xFF) | kLevel1); });
-  setitimer(ITIMER_REAL, &off, nullptr);
-  sigaction(SIGALRM, &old, nullptr);
-  pvc::g_interrupt = 0;
+  {
+    tourtest::InterruptAfterAcquisitions interrupt(2 * n + 6);
+    out = CaptureStdout([&] { r = PVC_HRecuitSimule(&big, Option(0xFF) | kLevel1); });
+  }
   EXPECT_EQ(r, nullptr);
   delete r;
   EXPECT_NE(out.find("HPlusProcheVoisin: fin"), std::string::npos);

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/time.h>
+
+#include <csignal>
 
 #include <cstdint>
 #include <cstdlib>
@@ -110,5 +113,38 @@ unsigned long WalkAcquisitionFailures(Run run, const std::string& message) {
     if (!ok) return 0;
   }
 }
+
+/// While alive, interrupts the run in progress the way Ctrl-C does (pvc::g_interrupt set
+/// from a signal handler) as soon as it has made `after` acquisitions, counted from the
+/// construction; so the interruption lands at a known stage of the run, whatever the speed
+/// of the build. The handler polls every millisecond.
+class InterruptAfterAcquisitions {
+ public:
+  explicit InterruptAfterAcquisitions(unsigned long after) {
+    Threshold() = after;
+    pvc::FailAcquisitionAt(0);
+    struct sigaction sa = {};
+    sa.sa_handler = OnAlarm;
+    sigaction(SIGALRM, &sa, &old_);
+    itimerval every = {{0, 1000}, {0, 1000}};
+    setitimer(ITIMER_REAL, &every, nullptr);
+  }
+  ~InterruptAfterAcquisitions() {
+    itimerval off = {{0, 0}, {0, 0}};
+    setitimer(ITIMER_REAL, &off, nullptr);
+    sigaction(SIGALRM, &old_, nullptr);
+    pvc::g_interrupt = 0;
+  }
+
+ private:
+  static volatile unsigned long& Threshold() {
+    static volatile unsigned long threshold = 0;
+    return threshold;
+  }
+  static void OnAlarm(int) {
+    if (pvc::AcquisitionCount() >= Threshold()) pvc::g_interrupt = 1;
+  }
+  struct sigaction old_ = {};
+};
 
 }  // namespace tourtest

@@ -1,9 +1,7 @@
 // The 2-opt heuristic against a plain array-based best-improvement 2-opt.
 #include <gtest/gtest.h>
-#include <sys/time.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -252,9 +250,6 @@ TEST(H2Opt, EveryAllocationFailureIsReported) {
   EXPECT_GT(total, 20u);
 }
 
-volatile std::sig_atomic_t* g_flag = &pvc::g_interrupt;
-void OnAlarm(int) { *g_flag = 1; }
-
 TEST(H2Opt, InterruptionReturnsNull) {
   // Set before the call: the nearest neighbour stops, and the 2-opt says so too.
   EuclidianGraphe g(30);
@@ -266,19 +261,15 @@ TEST(H2Opt, InterruptionReturnsNull) {
   EXPECT_EQ(r, nullptr);
   EXPECT_NE(out.find("HPlusProcheVoisin: interrompu\nH2Opt: interrompu\n"), std::string::npos) << out;
 
-  // Set by a signal while the passes run (a long run: 1500 vertices from their
-  // nearest-neighbour tour take far more than the 100 ms of the timer).
-  EuclidianGraphe big(1500);
+  // Set by a signal while the passes run: once the nearest neighbour (n + 4 acquisitions),
+  // the ring (n) and the marks (1) are allocated. 800 vertices take many passes.
+  const int n = 800;
+  EuclidianGraphe big(n);
   tourtest::Fill(big, 1000000, 1000000, 3);
-  struct sigaction sa = {}, old = {};
-  sa.sa_handler = OnAlarm;
-  sigaction(SIGALRM, &sa, &old);
-  itimerval timer = {{0, 0}, {0, 100000}}, off = {{0, 0}, {0, 0}};
-  setitimer(ITIMER_REAL, &timer, nullptr);
-  r = RunTwoOpt(big, kLevel1, &out);
-  setitimer(ITIMER_REAL, &off, nullptr);
-  sigaction(SIGALRM, &old, nullptr);
-  pvc::g_interrupt = 0;
+  {
+    tourtest::InterruptAfterAcquisitions interrupt(2 * n + 5);
+    r = RunTwoOpt(big, kLevel1, &out);
+  }
   EXPECT_EQ(r, nullptr);
   delete r;
   EXPECT_NE(out.find("HPlusProcheVoisin: fin"), std::string::npos);
