@@ -253,30 +253,6 @@ TEST(HRecuitSimule, ZeroBoundNeverAccepts) {
   EXPECT_EQ(DrawsUntil(7, rand()), transitions * (1 + pairs) + 1);
 }
 
-TEST(HRecuitSimule, LevelLines) {
-  EuclidianGraphe g(7);
-  tourtest::Fill(g, 100, 100, 9);
-  std::string out = CaptureStdout([&] { delete PVC_HRecuitSimule(&g, Option(0x11) | kLevel1); });
-  std::vector<std::string> own;
-  for (const std::string& l : Lines(out))
-    if (l.rfind("HRecuitSimule:", 0) == 0) own.push_back(l);
-  ASSERT_EQ(own.size(), 3u);
-  EXPECT_EQ(own[1], "HRecuitSimule: recherche d'une solution initiale");
-  EXPECT_EQ(own[2].rfind("HRecuitSimule: fin, circuit de longueur ", 0), 0u);
-  out = CaptureStdout([&] { delete PVC_HRecuitSimule(&g, Option(0x11)); });
-  EXPECT_EQ(out, "");
-  // Level 4: one "gain de" line per examined pair, one draw per non-improving pair.
-  srand(3);
-  out = CaptureStdout([&] { delete PVC_HRecuitSimule(&g, Option(0x11) | kLevel4); });
-  size_t draws = 0, transitions = 0;
-  for (const std::string& l : Lines(out)) {
-    transitions += l.rfind("transition ", 0) == 0;
-    draws += l.find(", jet de ") != std::string::npos;
-  }
-  EXPECT_EQ(transitions, 5u * 28u);
-  EXPECT_EQ(DrawsUntil(3, rand()), static_cast<int>(transitions + draws + 1));
-}
-
 TEST(HRecuitSimule, DrawIntervalDrawsAfterEveryAcceptedExchange) {
   // Three vertices: every transition accepts its gain-0 pair, draws and pauses 10 ms; two
   // vertices: nothing is ever accepted, so nothing is drawn after the nearest neighbour.
