@@ -1,5 +1,5 @@
 // The simulated annealing: schedule arithmetic, and a whole run against a plain array
-// reimplementation that draws rand() in the documented order.
+// reimplementation that draws rand() at the same points.
 #include "algorithms/annealing.h"
 
 #include <gtest/gtest.h>
