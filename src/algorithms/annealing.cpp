@@ -1,4 +1,167 @@
-#include "algorithms/algorithms.h"
+// Simulated annealing with 2-opt transitions (row 3, "HRecuitSimule").
+//
+// Starts from the nearest-neighbour tour and runs a fixed schedule: stages of a fixed
+// number of transitions, the temperature multiplied by 0.93 after each stage. A transition
+// draws a tour edge at random and scans the 2-opt exchanges from it in order of travel,
+// applying the first one that passes the Metropolis test (a positive gain always does, a
+// gain d <= 0 with probability exp(d / temperature)). A transition costs at most n - 2
+// gain evaluations while the temperature is positive, each non-improving one with one
+// exp() and one rand(); a move costs constant time (two_opt_move.h). The tour reached by
+// the last transition is returned.
+//
+// rand() is drawn once per transition for its start edge, then once per examined pair of
+// gain <= 0; never for a positive gain.
+//
+// Traces: level 1 the headline, "recherche" and closing lines; level 2 one line per stage
+// (temperature and current length); level 3 one "inversion" line per accepted exchange;
+// level 4 one "transition" line per transition and one "gain de" line per examined pair.
+// With a draw interval every accepted exchange is followed by a drawing and a pause.
+#include "algorithms/annealing.h"
 
-// Not built yet: the row answers null.
-tArretes* PVC_HRecuitSimule(EuclidianGraphe*, unsigned long) { return nullptr; }
+#include <cstdio>
+#include <cstdlib>
+
+#include "algorithms/algorithms.h"
+#include "algorithms/two_opt_move.h"
+#include "containers/resources.h"
+
+namespace {
+
+constexpr char kName[] = "HRecuitSimule";
+
+// The exchange a transition accepted: its two records and the flags the scan carried.
+struct Exchange {
+  tArrete* rec[2];
+  bool rev[2];
+};
+
+// Scans the exchanges from dep in order of travel and stops at the first accepted one.
+template <bool kTrace>
+bool FindExchange(const EuclidianGraphe* e, tArrete* dep, const char* marks, float temperature, Exchange& out) {
+  bool temp = false;
+  tArrete* istop = dep->GetPrev2(temp, marks);
+  istop = istop->GetPrev2(temp, marks);
+  bool ri = false;
+  for (tArrete* i = dep; i != istop; i = i->GetNext2(ri, marks)) {
+    bool rj = ri;
+    tArrete* j = i->GetNext2(rj, marks);
+    j = j->GetNext2(rj, marks);
+    for (; j != dep; j = j->GetNext2(rj, marks)) {
+      const long long gain = pvc::TwoOptGain(e, i, ri, j, rj);
+      bool accept;
+      if (gain > 0) {
+        if (kTrace) printf("gain de %lld, acceptation automatique\n", gain);
+        accept = true;
+      } else {
+        const float seuil = pvc::MetropolisThreshold(gain, temperature);
+        const int rnd = rand();
+        if (kTrace)
+          printf("gain de %lld, probabilite de transition de %f/%d, jet de %d\n", gain,
+                 static_cast<double>(seuil), 2147483647, rnd);
+        accept = pvc::MetropolisAccepts(seuil, rnd);
+      }
+      if (accept) {
+        out.rec[0] = i;
+        out.rec[1] = j;
+        out.rev[0] = ri;
+        out.rev[1] = rj;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+tArretes* PVC_HRecuitSimule(EuclidianGraphe* e, unsigned long options) {
+  const int Output = pvc::OutputOf(options);
+  const unsigned interval = pvc::DrawIntervalOf(options);
+  const unsigned n = e->GetSommets();
+  const pvc::AnnealingSchedule schedule = pvc::AnnealingScheduleOf(options, n);
+  const float tlen = pvc::AnnealingTypicalLength(e->GetMaxCoord(), n);
+  float temperature = pvc::AnnealingInitialTemperature(tlen);
+  if (Output >= Important) {
+    printf("HRecuitSimule: algorithme du plus proche voisin, graphe de %u sommets, %u paliers de %u "
+           "transitions, temperature initiale %f\n",
+           n, schedule.stages, schedule.transitions, static_cast<double>(temperature));
+    printf("HRecuitSimule: recherche d'une solution initiale\n");
+  }
+
+  tArretes* ta = PVC_HPlusProcheVoisin(e, options);
+  if (ta == nullptr) {
+    // The nearest neighbour fails only when interrupted or out of memory.
+    if (pvc::Interrupted())
+      pvc::ReportInterrupted(kName, Output);
+    else
+      pvc::ReportOutOfMemory(kName, Output);
+    return nullptr;
+  }
+  tArrete* chemin = ta->CircuitAsLinkedList();
+  if (chemin == nullptr) {
+    const bool oom = ta->OutOfMemory();
+    delete ta;
+    if (oom)
+      pvc::ReportOutOfMemory(kName, Output);
+    else if (Output >= Important)
+      printf("H2Opt: erreur, echec de CircuitAsLinkedList\n");
+    return nullptr;
+  }
+
+  char* reversedsommets = static_cast<char*>(pvc::Calloc(n, 1));
+  tArrete** depart = reversedsommets ? static_cast<tArrete**>(pvc::Malloc(sizeof(tArrete*) * n)) : nullptr;
+  if (depart == nullptr) {
+    free(reversedsommets);
+    pvc::DeleteRing(chemin, nullptr);
+    delete ta;
+    pvc::ReportOutOfMemory(kName, Output);
+    return nullptr;
+  }
+  // Every record stands for one tour edge for the whole run, so a uniform draw among them
+  // is a uniform draw among the edges, without walking the ring.
+  tArrete* cur = chemin;
+  for (unsigned k = 0; k < n; ++k, cur = cur->GetNext2()) depart[k] = cur;
+
+  const char* trace = Output >= UltraDetailed ? kName : nullptr;
+  bool interrupted = false, oom = false;
+  for (uint32_t s = 0; s < schedule.stages && !interrupted && !oom; ++s) {
+    if (Output >= Detailed)
+      printf("HRecuitSimule: temperature=%f, (circuit actuel: %llu)\n", static_cast<double>(temperature),
+             e->Eval(ta));
+    for (uint32_t t = 0; t < schedule.transitions; ++t) {
+      if (pvc::Interrupted()) {
+        interrupted = true;
+        break;
+      }
+      if (Output >= Verbose) printf("transition %u sur %u\n", t, schedule.transitions);
+      tArrete* dep = depart[static_cast<unsigned>(rand()) % n];
+      Exchange x;
+      const bool found = Output >= Verbose ? FindExchange<true>(e, dep, reversedsommets, temperature, x)
+                                           : FindExchange<false>(e, dep, reversedsommets, temperature, x);
+      if (!found) continue;
+      if (!pvc::ApplyTwoOptMove(x.rec[0], x.rev[0], x.rec[1], x.rev[1], reversedsommets, ta, trace)) {
+        oom = true;
+        break;
+      }
+      if (interval != 0) {
+        e->Draw(ta, nullptr);
+        pvc::DrawPause(interval);
+      }
+    }
+    temperature = pvc::AnnealingCool(temperature);
+  }
+
+  pvc::DeleteRing(chemin, reversedsommets);
+  free(reversedsommets);
+  free(depart);
+  if (interrupted || oom) {
+    delete ta;
+    if (interrupted)
+      pvc::ReportInterrupted(kName, Output);
+    else
+      pvc::ReportOutOfMemory(kName, Output);
+    return nullptr;
+  }
+  if (Output >= Important) printf("HRecuitSimule: fin, circuit de longueur %llu trouve\n", e->Eval(ta));
+  return ta;
+}

@@ -1,0 +1,47 @@
+#include "algorithms/two_opt_move.h"
+
+#include <cstdio>
+
+namespace pvc {
+
+bool ApplyTwoOptMove(tArrete* A, bool a, tArrete* B, bool b, char* marks, tArretes* ta, const char* name) {
+  const int S2i = A->GetS2(a), S1i = A->GetS1(a), S2j = B->GetS2(b), S1j = B->GetS1(b);
+  if (name) printf("%s: inversion %d-%d et %d-%d\n", name, S1i, S2i, S1j, S2j);
+
+  // A now joins S1i to S1j and B joins S2i to S2j.
+  A->SetS2(S1j, a);
+  B->SetS1(S2i, b);
+  // The first and last records of the stretch that gets reversed.
+  tArrete* iNext = A->GetNext2(a);
+  tArrete* jPrev = B->GetPrev2(b);
+  // The stretch's end records are read under a flag corrected by the mark at the vertex
+  // where they meet A or B; the marks are read before they change.
+  const bool mS2i = marks[S2i] != 0, mS1j = marks[S1j] != 0;
+  iNext->SetPrev2(B, a != mS2i);
+  B->SetPrev2(iNext, b);
+  A->SetNext2(jPrev, a);
+  jPrev->SetNext2(A, b != mS1j);
+  // A mark is 1 where the two records meeting there now disagree in orientation.
+  marks[S2i] = static_cast<char>(1 - (mS2i ^ a ^ b));
+  marks[S1j] = static_cast<char>(1 - (mS1j ^ a ^ b));
+
+  ta->Remove(S1j, S2j);
+  ta->Remove(S1i, S2i);
+  ta->Add(S1i, S1j);
+  ta->Add(S2i, S2j);
+  return !ta->OutOfMemory();
+}
+
+void DeleteRing(tArrete* head, const char* marks) {
+  if (!head) return;
+  bool reversed = false;
+  tArrete* cur = marks ? head->GetNext2(reversed, marks) : head->GetNext2();
+  while (cur != head) {
+    tArrete* next = marks ? cur->GetNext2(reversed, marks) : cur->GetNext2();
+    delete cur;
+    cur = next;
+  }
+  delete head;
+}
+
+}  // namespace pvc
