@@ -418,4 +418,102 @@ TEST(ASepEval, EveryAcquisitionFailureIsReported) {
   EXPECT_GT(k, 20u);
 }
 
+// The whole entry, with the 2-opt as first tour.
+TEST(ASepEval, FromTheTwoOptIsOptimal) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 30; ++round) {
+    int n = 4 + round % 6;  // 4 .. 9
+    EuclidianGraphe g(n);
+    FillEuclidean(g, rng, 1000);
+    tArretes* t = nullptr;
+    std::string out = CaptureStdout([&] { t = PVC_ASeparationEvaluation(&g, kLevel1); });
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(IsTour(t));
+    EXPECT_EQ(g.Eval(t), Optimum(g)) << "round " << round;
+    EXPECT_NE(out.find("H2Opt: fin"), std::string::npos);
+    EXPECT_NE(out.find("ASepEval: chemin optimal de longueur " + std::to_string(g.Eval(t)) + " trouv\351\n"),
+              std::string::npos);
+    delete t;
+  }
+  EuclidianGraphe two(2);
+  two.Set(0, 1, 40);
+  tArretes* t = nullptr;
+  CaptureStdout([&] { t = PVC_ASeparationEvaluation(&two, 0); });
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(two.Eval(t), 40u);  // the only edge, once
+  delete t;
+}
+
+TEST(ASepEval, FailuresInsideTheTwoOpt) {
+  std::mt19937 rng(31);
+  EuclidianGraphe g(6);
+  FillEuclidean(g, rng, 300);
+  unsigned long k = 1;
+  for (;; ++k) {
+    tArretes* t = nullptr;
+    pvc::FailAcquisitionAt(k);
+    std::string out = CaptureStdout([&] { t = PVC_ASeparationEvaluation(&g, kLevel1); });
+    unsigned long used = pvc::AcquisitionCount();
+    pvc::FailAcquisitionAt(0);
+    if (used < k) {
+      ASSERT_NE(t, nullptr);
+      EXPECT_EQ(g.Eval(t), Optimum(g));
+      delete t;
+      break;
+    }
+    ASSERT_EQ(t, nullptr) << "k " << k;
+    bool own = out.find("ASepEval: erreur, memoire insuffisante\n") != std::string::npos;
+    bool inner = out.find("ASepEval: erreur, pas de solution initiale\n") != std::string::npos;
+    EXPECT_TRUE(own != inner) << "k " << k << "\n" << out;
+  }
+
+  std::string out = CaptureStdout([&] {
+    pvc::g_interrupt = 1;
+    EXPECT_EQ(PVC_ASeparationEvaluation(&g, kLevel1), nullptr);
+    pvc::g_interrupt = 0;
+  });
+  EXPECT_EQ(out.substr(out.size() - 21), "ASepEval: interrompu\n");
+  EXPECT_EQ(out.find("pas de solution"), std::string::npos);
+}
+
+TEST(ASepEval, DrawingBufferFailures) {
+  EuclidianGraphe g(4);
+  std::mt19937 rng(1);
+  FillEuclidean(g, rng, 100);
+  // The edge set of the drawn path cannot be allocated.
+  pvc::FailAcquisitionAt(1);
+  tArretes* t = reinterpret_cast<tArretes*>(1);
+  std::string out = CaptureStdout([&] { t = ASERun(&g, kLevel1 | 1, IdentityTour); });
+  pvc::FailAcquisitionAt(0);
+  EXPECT_EQ(t, nullptr);
+  EXPECT_EQ(out,
+            "ASepEval: algorithme exact de s\351paration/evaluation, d\351marrage\n"
+            "ASepEval: erreur, memoire insuffisante\n");
+
+  // A record of the drawn path cannot be allocated: the pass stops.
+  Arbre root;
+  Arbre* leaf = new Arbre;
+  leaf->s = 2;
+  root.AddChild(leaf);
+  ASEArretes = tArretes::New(4);
+  ASEBuff = static_cast<char*>(malloc(4));
+  ASEOptions = 1;
+  ASEFailure = kASEOk;
+  int chemin[4], best[4] = {0, 1, 2, 3};
+  char used[4] = {0, 0, 0, 0};
+  uint64_t bestlength = 1000;
+  pvc::FailAcquisitionAt(1);
+  EXPECT_EQ(ASEParcours(&root, &g, bestlength, chemin, 0, used, best, 0), 0);
+  pvc::FailAcquisitionAt(0);
+  EXPECT_EQ(ASEFailure, kASEOutOfMemory);
+  EXPECT_EQ(leaf->Child, nullptr);
+  ASEFailure = kASEOk;
+  ASEOptions = 0;
+  delete ASEArretes;
+  ASEArretes = nullptr;
+  free(ASEBuff);
+  ASEBuff = nullptr;
+  ClearArbre(&root);
+}
+
 }  // namespace
