@@ -15,83 +15,38 @@ struct Counted : xTree {
 };
 int Counted::live = 0;
 
-TEST(xTree, AddChildKeepsOrderAndCounts) {
-  xTree p, a, b, c;
-  EXPECT_EQ(p.Count(), 1u);
-  p.AddChild(&a);
-  p.AddChild(&b);
-  p.AddChild(&c);
-  EXPECT_EQ(p.Child, &a);
-  EXPECT_EQ(a.Next, &b);
-  EXPECT_EQ(b.Next, &c);
-  EXPECT_EQ(c.Next, nullptr);
-  EXPECT_EQ(a.Prev, nullptr);
-  EXPECT_EQ(b.Prev, &a);
-  EXPECT_EQ(c.Prev, &b);
-  for (xTree* n : {&a, &b, &c}) EXPECT_EQ(n->Parent, &p);
-  EXPECT_EQ(a.LastBrother(), &c);
-  EXPECT_EQ(c.LastBrother(), &c);
-  EXPECT_EQ(a.Count(), 3u);
-  EXPECT_EQ(c.Count(), 1u);
-  EXPECT_EQ(p.Count(), 4u);
-
-  xTree d;
-  a.AddBrother(&d);
-  EXPECT_EQ(c.Next, &d);
-  EXPECT_EQ(d.Prev, &c);
-  EXPECT_EQ(d.Parent, &p);
-  d.Remove();
-  c.Next = nullptr;
-  // The stack nodes unlink themselves as they go out of scope, children first.
-  p.Child = nullptr;
-}
-
-TEST(xTree, DestructorUnlinksFirstAndMiddleChild) {
-  xTree p;
-  xTree* a = new xTree;
-  xTree* b = new xTree;
-  xTree* c = new xTree;
-  xTree* d = new xTree;
-  p.AddChild(a);
-  p.AddChild(b);
-  p.AddChild(c);
-  p.AddChild(d);
-  delete a;  // first child: the second becomes the parent's Child
-  EXPECT_EQ(p.Child, b);
-  EXPECT_EQ(b->Prev, nullptr);
-  delete c;  // middle child: its neighbours are joined
-  EXPECT_EQ(b->Next, d);
-  EXPECT_EQ(d->Prev, b);
-  EXPECT_EQ(p.Count(), 3u);
-
-  // Without a parent only the siblings are relinked.
-  xTree x, y, z;
-  x.AddBrother(&y);
-  y.AddBrother(&z);
-  y.Remove();
-  EXPECT_EQ(x.Next, &z);
-  EXPECT_EQ(z.Prev, &x);
-  EXPECT_EQ(y.Next, &z);  // the removed node keeps its own links
-  y.Next = y.Prev = nullptr;
-
-  delete b;
-  delete d;
-  EXPECT_EQ(p.Child, nullptr);
-}
-
-TEST(xTree, RDeleteFreesTheSubtree) {
-  // LeakSanitizer checks that every node is freed.
-  xTree* root = new xTree;
-  for (int i = 0; i < 3; ++i) {
-    xTree* c = new xTree;
-    root->AddChild(c);
-    for (int j = 0; j < 2; ++j) c->AddChild(new xTree);
+TEST(xTree, LinksCountsAndDeletion) {
+  xTree* p = new xTree;
+  xTree* c[4];
+  for (auto& x : c) p->AddChild(x = new xTree);
+  EXPECT_EQ(p->Child, c[0]);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(c[i]->Parent, p);
+    EXPECT_EQ(c[i]->Prev, i ? c[i - 1] : nullptr);
+    EXPECT_EQ(c[i]->Next, i < 3 ? c[i + 1] : nullptr);
   }
-  EXPECT_EQ(root->Count(), 10u);
-  xTree* second = root->Child->Next;
-  second->rDelete();
-  EXPECT_EQ(root->Count(), 7u);
-  root->rDelete();
+  EXPECT_EQ(p->Count(), 5u);
+  EXPECT_EQ(c[0]->Count(), 4u);
+  EXPECT_EQ(c[3]->Count(), 1u);
+  xTree* d = new xTree;
+  c[1]->AddBrother(d);  // appended after the last child
+  EXPECT_EQ(c[3]->Next, d);
+  EXPECT_EQ(d->Prev, c[3]);
+  EXPECT_EQ(d->Parent, p);
+
+  delete c[0];  // first child: the second one becomes the parent's Child
+  EXPECT_EQ(p->Child, c[1]);
+  EXPECT_EQ(c[1]->Prev, nullptr);
+  delete c[2];  // middle child: its neighbours are joined
+  EXPECT_EQ(c[1]->Next, c[3]);
+  EXPECT_EQ(c[3]->Prev, c[1]);
+  c[3]->AddChild(new xTree);
+  c[3]->Child->AddChild(new xTree);
+  EXPECT_EQ(p->Count(), 6u);
+  c[3]->rDelete();  // a subtree, unlinked from its siblings
+  EXPECT_EQ(c[1]->Next, d);
+  EXPECT_EQ(p->Count(), 3u);
+  p->rDelete();  // LeakSanitizer checks that everything went
 }
 
 TEST(xTree, SumResultsReachesTheDerivedData) {
