@@ -41,8 +41,7 @@ struct Ring {
   ~Ring() {
     for (unsigned i = 0; i < n; ++i) free(HELWeights[i]);
     free(HELWeights), free(HELWeightSum), free(ElSommets), free(HELCoords);
-    HELWeights = nullptr, HELWeightSum = nullptr, ElSommets = nullptr, HELCoords = nullptr;
-    HELOutput = 0;
+    HELWeights = nullptr, HELWeightSum = nullptr, ElSommets = nullptr, HELCoords = nullptr, HELOutput = 0;
   }
   // The worker whose chain holds node j, or -1.
   int Owner(uint32_t j) const {
@@ -146,10 +145,10 @@ TEST(ElasticNet, Growth) {
     EXPECT_EQ(HEL_GrowRing(9000, 50, 1000, 125, r.first, 4, &r.fav), 0u);  // full
   }
   {
+    // 44 nodes, one after each of the first 44 old nodes.
     Ring r(50, 1000);
     EXPECT_EQ(HEL_GrowRing(2000, 50, 1000, 125, r.first, 4, &r.fav), 44u);
-    for (uint32_t k = 0; k < 44; ++k) EXPECT_EQ(ElSommets[k].NextId, 75 + k);
-    EXPECT_EQ(ElSommets[44].NextId, 45u);
+    for (uint32_t k = 0; k < 45; ++k) EXPECT_EQ(ElSommets[k].NextId, k < 44 ? 75 + k : 45);
     r.ExpectInvariants();
   }
   {
@@ -164,11 +163,11 @@ TEST(ElasticNet, Growth) {
   {
     // Below the threshold (1000, or a count under 7) nothing is added, silently.
     Ring r(50, 1000, UltraDetailed);
-    std::string out = CaptureStdout([&] {
-      EXPECT_EQ(HEL_GrowRing(1000, 50, 1000, 125, r.first, 4, &r.fav), 0u);
-      EXPECT_EQ(HEL_GrowRing(LengthFor(6), 50, 1000, 125, r.first, 4, &r.fav), 0u);
-    });
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(CaptureStdout([&] {
+                EXPECT_EQ(HEL_GrowRing(1000, 50, 1000, 125, r.first, 4, &r.fav), 0u);
+                EXPECT_EQ(HEL_GrowRing(LengthFor(6), 50, 1000, 125, r.first, 4, &r.fav), 0u);
+              }),
+              "");
     EXPECT_EQ(HELNumSommets, 75u);
     EXPECT_EQ(HEL_GrowRing(LengthFor(7), 50, 1000, 125, r.first, 4, &r.fav), 7u);
   }
