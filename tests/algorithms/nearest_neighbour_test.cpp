@@ -1,110 +1,37 @@
+// The nearest neighbour on hand-made weights: ties, huge weights, two vertices.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "algorithms/algorithms.h"
-#include "containers/resources.h"
-#include "support/capture.h"
+#include "algorithms/tour_util.h"
 
 namespace {
 
-unsigned long Level(int level, unsigned draw = 0) { return (static_cast<unsigned long>(level) << 16) | draw; }
-
-int CountLines(const std::string& out, const std::string& prefix) {
-  int n = 0;
-  for (size_t p = 0; (p = out.find(prefix, p)) != std::string::npos; ++p)
-    if (p == 0 || out[p - 1] == '\n') ++n;
-  return n;
-}
-
-TEST(NearestNeighbour, TwoVerticesGiveOneEdge) {
-  EuclidianGraphe g(2);
-  g.Set(0, 1, 7);
-  tArretes* t = nullptr;
-  std::string out = CaptureStdout([&] { t = PVC_HPlusProcheVoisin(&g, Level(1)); });
-  ASSERT_NE(t, nullptr);
-  EXPECT_TRUE(t->Present(0, 1));
-  EXPECT_EQ(g.Eval(t), 7u);
-  EXPECT_EQ(out,
-            "HPlusProcheVoisin: algorithme du plus proche voisin, graphe de 2 sommets\n"
-            "HPlusProcheVoisin: fin, circuit de longueur 7 trouve\n");
-  delete t;
-}
-
-TEST(NearestNeighbour, TiesGoToTheLowestVertex) {
+TEST(NearestNeighbour, TiesHugeWeightsAndTwoVertices) {
+  // From 0 the nearest is 3; from 3, 1 and 2 tie: the lowest vertex wins.
   EuclidianGraphe g(4);
-  g.Set(0, 1, 5);
-  g.Set(0, 2, 5);
-  g.Set(0, 3, 1);
-  g.Set(1, 2, 9);
-  g.Set(1, 3, 4);
-  g.Set(2, 3, 4);
-  tArretes* t = nullptr;
-  std::string out = CaptureStdout([&] { t = PVC_HPlusProcheVoisin(&g, Level(2)); });
-  EXPECT_NE(out.find("insertion de 3 apres 0\nHPlusProcheVoisin: insertion de 1 apres 3\n"
-                     "HPlusProcheVoisin: insertion de 2 apres 1\n"),
-            std::string::npos);
+  g.Set(0, 1, 5), g.Set(0, 2, 5), g.Set(0, 3, 1), g.Set(1, 2, 9), g.Set(1, 3, 4), g.Set(2, 3, 4);
+  std::string out;
+  tArretes* t = tour::Run(PVC_HPlusProcheVoisin, g, tour::Opts(2), &out);
+  EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"),
+            (std::vector<std::string>{"HPlusProcheVoisin: insertion de 3 apres 0", "HPlusProcheVoisin: insertion de 1 apres 3",
+                                      "HPlusProcheVoisin: insertion de 2 apres 1"}));
   EXPECT_EQ(g.Eval(t), 1u + 4 + 9 + 5);
   delete t;
-}
-
-TEST(NearestNeighbour, LinesPerLevelAndDrawingSteps) {
-  EuclidianGraphe g(10);
-  CaptureStdout([&] { g.Randomise(100, 1); });
-  for (int level = 0; level <= 3; ++level) {
-    tArretes* t = nullptr;
-    std::string out = CaptureStdout([&] { t = PVC_HPlusProcheVoisin(&g, Level(level)); });
-    EXPECT_EQ(CountLines(out, "HPlusProcheVoisin: algorithme"), level >= 1 ? 1 : 0);
-    EXPECT_EQ(CountLines(out, "HPlusProcheVoisin: fin"), level >= 1 ? 1 : 0);
-    EXPECT_EQ(CountLines(out, "HPlusProcheVoisin: insertion"), level >= 2 ? 9 : 0);
-    EXPECT_EQ(CountLines(out, "HPlusProcheVoisin: recherche du 2 ieme"), level >= 3 ? 1 : 0);
-    EXPECT_EQ(CountLines(out, "HPlusProcheVoisin: recherche du 10 ieme"), level >= 3 ? 1 : 0);
-    // A tour: every vertex has two neighbours.
-    for (int v = 0; v < 10; ++v) {
-      tArrete* c = nullptr;
-      int d = 0;
-      while (t->Get(&c, v) != -1) ++d;
-      EXPECT_EQ(d, 2);
-    }
-    delete t;
-  }
-  tArretes* t = nullptr;
-  std::string out = CaptureStdout([&] { t = PVC_HPlusProcheVoisin(&g, Level(0, 1)); });
-  EXPECT_EQ(CountLines(out, "Drawing disabled in this special edition"), 9);
-  delete t;
-}
-
-TEST(NearestNeighbour, HugeWeightsStillGiveATour) {
   // Weights of 2^31 - 1 and more: a candidate is still always found.
-  EuclidianGraphe g(4);
   for (int i = 0; i < 4; ++i)
     for (int j = i + 1; j < 4; ++j) g.Set(i, j, 3000000000u + static_cast<uint32_t>(i + j));
-  tArretes* t = PVC_HPlusProcheVoisin(&g, 0);
+  t = tour::Run(PVC_HPlusProcheVoisin, g, 0);
   EXPECT_EQ(g.Eval(t), 3000000001ull + 3000000003ull + 3000000005ull + 3000000003ull);
   delete t;
-}
-
-TEST(NearestNeighbour, AllocationFailuresAndInterruption) {
-  EuclidianGraphe g(8);
-  CaptureStdout([&] { g.Randomise(100, 1); });
-  for (unsigned long k = 1;; ++k) {
-    pvc::FailAcquisitionAt(k);
-    tArretes* t = nullptr;
-    std::string out = CaptureStdout([&] { t = PVC_HPlusProcheVoisin(&g, Level(1)); });
-    pvc::FailAcquisitionAt(0);
-    if (t) {
-      delete t;
-      EXPECT_GT(k, 3u);
-      break;
-    }
-    EXPECT_NE(out.find("HPlusProcheVoisin: erreur, memoire insuffisante\n"), std::string::npos) << k;
-  }
-  pvc::g_interrupt = 1;
-  tArretes* t = nullptr;
-  std::string out = CaptureStdout([&] { t = PVC_HPlusProcheVoisin(&g, Level(1)); });
-  pvc::g_interrupt = 0;
-  EXPECT_EQ(t, nullptr);
-  EXPECT_NE(out.find("HPlusProcheVoisin: interrompu\n"), std::string::npos);
+  EuclidianGraphe two(2);
+  two.Set(0, 1, 7);
+  t = tour::Run(PVC_HPlusProcheVoisin, two, tour::Opts(1), &out);
+  ASSERT_NE(t, nullptr);
+  EXPECT_TRUE(tour::IsTour(*t));
+  EXPECT_EQ(out, "HPlusProcheVoisin: algorithme du plus proche voisin, graphe de 2 sommets\n"
+                 "HPlusProcheVoisin: fin, circuit de longueur 7 trouve\n");
+  delete t;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
+// The weighted graph, its random instances, and the edge set with its orders and tours.
 #include "graph/arretes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <set>
@@ -9,8 +11,11 @@
 #include <vector>
 
 #include "graph/graphe.h"
+#include "support/capture.h"
 
 namespace {
+
+using Edges = std::vector<std::pair<int, int>>;
 
 std::vector<int> Neighbours(const tArretes& t, int v) {
   std::vector<int> out;
@@ -19,89 +24,102 @@ std::vector<int> Neighbours(const tArretes& t, int v) {
   return out;
 }
 
-std::vector<std::pair<int, int>> Edges(const tArretes& t) {
-  std::vector<std::pair<int, int>> out;
+Edges AllEdges(const tArretes& t) {
+  Edges out;
   tArrete* c = nullptr;
   while (t.Get(&c)) out.emplace_back(c->s1, c->s2);
   return out;
 }
 
-TEST(tArretes, AddRemovePresentRules) {
+TEST(Graphe, GetSetAndEvalWithoutWrapping) {
+  Graphe g(5);
+  for (int i = 0; i < 5; ++i)
+    for (int j = i + 1; j < 5; ++j) g.Set(j, i, static_cast<uint32_t>(10 * i + j));
+  EXPECT_EQ(g.Get(1, 3), 13u);
+  EXPECT_EQ(g.Get(3, 1), 13u);
+  EXPECT_EQ(g.Get(2, 2), kNoWeight);
+  EXPECT_EQ(g.Get(0, 5), kNoWeight);
+  EXPECT_EQ(g.Get(4, 0x7ffffffe), kNoWeight);
+  g.Set(2, 2, 7);  // ignored, like out-of-range pairs
+  g.Set(1, 5, 7);
+  EXPECT_EQ(g.Get(0, 4), 4u);
+  EXPECT_EQ(g.Get(3, 4), 34u);
+  Graphe h(3);
+  h.Set(0, 1, 4000000000u), h.Set(1, 2, 4000000000u), h.Set(0, 2, 5);
+  tArretes t(3);
+  EXPECT_EQ(h.Eval(&t), 0u);
+  t.Add(0, 1), t.Add(1, 2), t.Add(0, 2);
+  EXPECT_EQ(h.Eval(&t), 8000000005ull);
+}
+
+TEST(Randomise, RoundingMultiplesAndRangeZero) {
+  EXPECT_EQ(RandomCoordinate(2147483647u, 1000, 1), 1000u);  // rounds to 1000.0f
+  EXPECT_EQ(RandomCoordinate(2147483519u, 1000, 1), 999u);   // 999.99994f, truncated
+  EXPECT_EQ(RandomCoordinate(0, 1000, 1), 0u);
+  EXPECT_EQ(RandomCoordinate(1073741824u, 1000, 3), 1500u);
+  EXPECT_EQ(RandomCoordinate(2147483647u, 0, 7), 0u);
+  EXPECT_EQ(RandomCoordinate(2147483647u, 4294967295u, 0), 0u);
+  EXPECT_EQ(EuclideanWeight({0, 0}, {1, 1}), 1u);
+  EXPECT_EQ(EuclideanWeight({3, 4}, {0, 0}), 5u);
+  // 1892^2 + 3652^2 = 4113^2 - 1: the root rounds up to 4113.0f, so the weight is 4113.
+  EXPECT_EQ(EuclideanWeight({0, 0}, {1892, 3652}), 4113u);
+  EXPECT_EQ(EuclideanWeight({0, 2147483647u}, {0, 0}), 2147483648u);
+  EuclidianGraphe a(20);
+  EXPECT_EQ(CaptureStdout([&] { a.Randomise(100, 10); }).rfind("Coordonnees des sommets:\n0: ", 0), 0u);
+  EXPECT_EQ(a.GetMaxCoord(), 1000u);
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(a.GetCoords(i)->x % 10, 0u);
+    EXPECT_LE(a.GetCoords(i)->y, 1000u);
+    for (int j = i + 1; j < 20; ++j) EXPECT_EQ(a.Get(i, j), EuclideanWeight(*a.GetCoords(i), *a.GetCoords(j)));
+  }
+  CaptureStdout([&] { a.Randomise(0, 5); });
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(a.GetCoords(i)->x, 0u);
+    for (int j = i + 1; j < 20; ++j) EXPECT_EQ(a.Get(i, j), 0u);
+  }
+}
+
+TEST(tArretes, RulesAndCursorOrders) {
   tArretes t(10);
-  EXPECT_TRUE(t.Add(3, 1));
-  EXPECT_TRUE(t.Present(1, 3));
-  EXPECT_FALSE(t.Add(1, 3));
-  EXPECT_FALSE(t.Add(2, 2));
+  EXPECT_TRUE(t.Add(5, 9));
+  EXPECT_FALSE(t.Add(9, 5));  // already there
+  EXPECT_FALSE(t.Add(2, 2));  // a vertex with itself counts as present, never added
   EXPECT_TRUE(t.Present(2, 2));
   EXPECT_FALSE(t.Add(0, 10));
   EXPECT_FALSE(t.Remove(0, 10));
-  EXPECT_FALSE(t.Remove(4, 5));
   EXPECT_FALSE(t.Present(0, 10));
-  EXPECT_TRUE(t.Remove(3, 1));
-  EXPECT_FALSE(t.Present(1, 3));
-  // Degree is not limited.
-  EXPECT_TRUE(t.Add(0, 1));
-  EXPECT_TRUE(t.Add(0, 2));
-  EXPECT_TRUE(t.Add(0, 3));
-  EXPECT_EQ(Neighbours(t, 0), (std::vector<int>{1, 2, 3}));
-}
-
-TEST(tArretes, CursorOrders) {
-  tArretes t(10);
-  for (auto e : {std::make_pair(5, 9), {5, 7}, {2, 5}, {1, 5}}) t.Add(e.first, e.second);
+  for (auto e : Edges{{5, 7}, {2, 5}, {1, 5}, {0, 7}}) EXPECT_TRUE(t.Add(e.first, e.second));
+  // Larger neighbours ascending, then smaller ones ascending; edges by first vertex.
   EXPECT_EQ(Neighbours(t, 5), (std::vector<int>{7, 9, 1, 2}));
-  EXPECT_EQ(Neighbours(t, 9), (std::vector<int>{5}));
-  EXPECT_EQ(Neighbours(t, 0), (std::vector<int>{}));
+  EXPECT_EQ(Neighbours(t, 7), (std::vector<int>{0, 5}));
   EXPECT_EQ(Neighbours(t, 8), (std::vector<int>{}));
-
-  tArretes u(8);
-  for (auto e : {std::make_pair(3, 4), {0, 7}, {1, 2}, {0, 4}}) u.Add(e.first, e.second);
-  EXPECT_EQ(Edges(u), (std::vector<std::pair<int, int>>{{0, 4}, {0, 7}, {1, 2}, {3, 4}}));
-  EXPECT_EQ(Neighbours(u, 7), (std::vector<int>{0}));
-  u.Clear();
-  tArrete* c = nullptr;
-  EXPECT_FALSE(u.Get(&c));
-  EXPECT_TRUE(u.Add(0, 7));
+  EXPECT_EQ(AllEdges(t), (Edges{{0, 7}, {1, 5}, {2, 5}, {5, 7}, {5, 9}}));
+  t.Clear();
+  EXPECT_EQ(AllEdges(t), Edges{});
+  EXPECT_TRUE(t.Add(0, 7));
 }
 
-TEST(tArretes, RemovingHeadsKeepsRowsAndColumns) {
-  tArretes t(6);
-  t.Add(0, 5);
-  t.Add(1, 5);
-  t.Add(2, 5);
-  t.Add(0, 3);
-  t.Add(0, 4);
-  EXPECT_TRUE(t.Remove(0, 3));  // head of row 0
-  EXPECT_TRUE(t.Remove(0, 5));  // head of column 5
-  EXPECT_EQ(Neighbours(t, 0), (std::vector<int>{4}));
-  EXPECT_EQ(Neighbours(t, 5), (std::vector<int>{1, 2}));
-  EXPECT_EQ(Edges(t), (std::vector<std::pair<int, int>>{{0, 4}, {1, 5}, {2, 5}}));
-}
-
-// The structure against a plain reference on random operations.
+// The structure against a plain set on random operations; then its copy.
 TEST(tArretes, MatchesSetReferenceOnRandomOperations) {
   std::mt19937 rng(7);
   for (int round = 0; round < 20; ++round) {
-    int n = 2 + static_cast<int>(rng() % 12);
+    const int n = 2 + static_cast<int>(rng() % 12);
     tArretes t(static_cast<unsigned>(n));
     std::set<std::pair<int, int>> ref;
     for (int op = 0; op < 200; ++op) {
-      int a = static_cast<int>(rng() % n), b = static_cast<int>(rng() % n);
-      auto key = std::make_pair(std::min(a, b), std::max(a, b));
-      bool valid = a != b;
+      const int a = static_cast<int>(rng() % n), b = static_cast<int>(rng() % n);
+      const auto key = std::minmax(a, b);
+      const bool valid = a != b, there = ref.count(key) > 0;
       if (rng() % 3) {
-        bool fresh = valid && !ref.count(key);
-        EXPECT_EQ(t.Add(a, b), fresh);
-        if (fresh) ref.insert(key);
+        EXPECT_EQ(t.Add(a, b), valid && !there);
+        if (valid) ref.insert(key);
       } else {
-        bool there = valid && ref.count(key);
-        EXPECT_EQ(t.Remove(a, b), there);
+        EXPECT_EQ(t.Remove(a, b), valid && there);
         ref.erase(key);
       }
       EXPECT_EQ(t.Present(a, b), !valid || ref.count(key) > 0);
     }
-    std::vector<std::pair<int, int>> expected(ref.begin(), ref.end());
-    EXPECT_EQ(Edges(t), expected);
+    EXPECT_EQ(AllEdges(t), Edges(ref.begin(), ref.end()));
     for (int v = 0; v < n; ++v) {
       std::vector<int> larger, smaller;
       for (auto& e : ref) {
@@ -112,59 +130,41 @@ TEST(tArretes, MatchesSetReferenceOnRandomOperations) {
       EXPECT_EQ(Neighbours(t, v), larger);
     }
     tArretes copy(&t);
-    EXPECT_EQ(Edges(copy), Edges(t));
+    EXPECT_EQ(AllEdges(copy), AllEdges(t));
   }
 }
 
-TEST(tArretes, Boucle) {
-  tArretes t(6);
-  EXPECT_FALSE(t.Boucle(1, 1));
-  t.Add(0, 1);
-  t.Add(1, 2);
-  t.Add(4, 5);
-  EXPECT_TRUE(t.Boucle(1, 1));
-  EXPECT_TRUE(t.Boucle(0, 2));
-  EXPECT_TRUE(t.Boucle(0, 1));
-  EXPECT_FALSE(t.Boucle(0, 4));
-  EXPECT_FALSE(t.Boucle(3, 3));
-}
-
-TEST(tArretes, TourConversions) {
+TEST(tArretes, TourConversionsAndDeadEnds) {
   tArretes t(4);
-  t.Add(0, 2);
-  t.Add(1, 2);
-  t.Add(1, 3);
-  t.Add(0, 3);
+  t.Add(0, 2), t.Add(1, 2), t.Add(1, 3), t.Add(0, 3);
   int* c = t.CircuitAsArray();
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(std::vector<int>(c, c + 5), (std::vector<int>{0, 2, 1, 3, 0}));
   free(c);
   tArrete* ring = t.CircuitAsLinkedList();
   ASSERT_NE(ring, nullptr);
-  std::vector<std::pair<int, int>> got;
+  Edges got;
   tArrete* r = ring;
   for (int k = 0; k < 4; ++k, r = r->GetNext2()) {
     got.emplace_back(r->s1, r->s2);
     EXPECT_EQ(r->GetNext2()->GetPrev2(), r);
-    EXPECT_EQ(r->Next, nullptr);
+    EXPECT_EQ(r->Next, nullptr);  // records of their own, outside the set
   }
   EXPECT_EQ(r, ring);
-  EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{0, 2}, {2, 1}, {1, 3}, {3, 0}}));
+  EXPECT_EQ(got, (Edges{{0, 2}, {2, 1}, {1, 3}, {3, 0}}));
   for (int k = 0; k < 4; ++k) {
-    tArrete* n = r->GetNext2();
+    tArrete* next = r->GetNext2();
     delete r;
-    r = n;
+    r = next;
   }
-  EXPECT_EQ(Edges(t).size(), 4u);  // the set itself is unchanged
-}
-
-TEST(tArretes, TwoVertexTourAndDeadEnds) {
+  EXPECT_EQ(AllEdges(t).size(), 4u);
+  // Two vertices: the tour 0-1-0, a ring of two records.
   tArretes two(2);
   two.Add(0, 1);
-  int* c = two.CircuitAsArray();
+  c = two.CircuitAsArray();
   EXPECT_EQ(std::vector<int>(c, c + 3), (std::vector<int>{0, 1, 0}));
   free(c);
-  tArrete* ring = two.CircuitAsLinkedList();
+  ring = two.CircuitAsLinkedList();
   ASSERT_NE(ring, nullptr);
   EXPECT_EQ(ring->s2, 1);
   EXPECT_EQ(ring->GetNext2()->s1, 1);
@@ -172,64 +172,19 @@ TEST(tArretes, TwoVertexTourAndDeadEnds) {
   EXPECT_EQ(ring->GetNext2()->GetNext2(), ring);
   delete ring->GetNext2();
   delete ring;
-
-  tArretes path(4);  // 1-0-2-3: from 0 to 1, then nothing further
-  path.Add(1, 0);
-  path.Add(0, 2);
-  path.Add(2, 3);
+  // Dead ends: 1-0-2-3 walked from 0 to 1 stops there; an empty set has no tour.
+  tArretes path(4), empty(4), open(4);
+  path.Add(1, 0), path.Add(0, 2), path.Add(2, 3);
   EXPECT_EQ(path.CircuitAsArray(), nullptr);
   EXPECT_EQ(path.CircuitAsLinkedList(), nullptr);
-  tArretes empty(4);
   EXPECT_EQ(empty.CircuitAsArray(), nullptr);
   EXPECT_EQ(empty.CircuitAsLinkedList(), nullptr);
-  tArretes open(4);  // 0-1-2-3 is accepted: the closing step is not checked
-  open.Add(0, 1);
-  open.Add(1, 2);
-  open.Add(2, 3);
+  // 0-1-2-3 is accepted: the closing step is not checked.
+  open.Add(0, 1), open.Add(1, 2), open.Add(2, 3);
   c = open.CircuitAsArray();
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(std::vector<int>(c, c + 5), (std::vector<int>{0, 1, 2, 3, 0}));
   free(c);
-}
-
-TEST(tArrete, FlaggedAndWalkingAccessors) {
-  tArrete a, b;
-  a.s1 = 1;
-  a.s2 = 2;
-  a.SetNext2(&b);
-  EXPECT_EQ(a.GetS1(true), 2);
-  EXPECT_EQ(a.GetS2(true), 1);
-  EXPECT_EQ(a.GetNext2(true), nullptr);
-  EXPECT_EQ(a.GetPrev2(true), &b);
-  a.SetS1(7, true);
-  EXPECT_EQ(a.s2, 7);
-  a.SetPrev2(&b, true);
-  EXPECT_EQ(a.GetNext2(), &b);
-  char revs[8] = {0};
-  bool rev = false;
-  EXPECT_EQ(a.GetNext2(rev, revs), &b);
-  EXPECT_FALSE(rev);
-  revs[7] = 1;  // a ends at 7 read plainly: passing it flips the reading
-  EXPECT_EQ(a.GetNext2(rev, revs), &b);
-  EXPECT_TRUE(rev);
-  rev = false;
-  revs[1] = 1;  // a starts at 1 read plainly
-  EXPECT_EQ(a.GetPrev2(rev, revs), nullptr);
-  EXPECT_TRUE(rev);
-}
-
-TEST(Graphe, EvalSumsEveryEdgeOnceWithoutWrapping) {
-  Graphe g(3);
-  g.Set(0, 1, 4000000000u);
-  g.Set(1, 2, 4000000000u);
-  g.Set(0, 2, 5);
-  tArretes t(3);
-  EXPECT_EQ(g.Eval(&t), 0u);
-  t.Add(0, 1);
-  EXPECT_EQ(g.Eval(&t), 4000000000ull);
-  t.Add(1, 2);
-  t.Add(0, 2);
-  EXPECT_EQ(g.Eval(&t), 8000000005ull);
 }
 
 }  // namespace

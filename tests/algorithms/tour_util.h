@@ -1,0 +1,100 @@
+// Helpers shared by the algorithm tests: reproducible instances, runs with their output,
+// and tours read back as edge sets and vertex sequences.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "algorithms/algorithms.h"
+#include "support/capture.h"
+
+namespace tour {
+
+using Edge = std::pair<int, int>;
+
+/// Options word: output level, option byte of the solve line, draw interval.
+inline unsigned long Opts(int level, unsigned byte = 0, unsigned interval = 0) {
+  return (static_cast<unsigned long>(byte) << 24) | (static_cast<unsigned long>(level) << 16) | interval;
+}
+
+/// Coordinates drawn from seed in 0 .. coordmax, truncated Euclidean weights; the
+/// instance's coordinate bound (MaxCoord) is maxcoord.
+inline void Fill(EuclidianGraphe& g, uint32_t maxcoord, uint32_t coordmax, unsigned seed) {
+  g.Generate(maxcoord, 1, seed, nullptr);
+  std::mt19937 gen(seed);
+  std::uniform_int_distribution<uint32_t> d(0, coordmax);
+  const int n = static_cast<int>(g.GetSommets());
+  for (int i = 0; i < n; ++i) *g.GetCoords(i) = Point2D{d(gen), d(gen)};
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j) g.Set(i, j, EuclideanWeight(*g.GetCoords(i), *g.GetCoords(j)));
+}
+
+/// Arbitrary symmetric weights drawn from seed in lo .. hi (narrow ranges give many ties).
+inline void FillRandom(Graphe& g, uint32_t lo, uint32_t hi, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::uniform_int_distribution<uint32_t> d(lo, hi);
+  const int n = static_cast<int>(g.GetSommets());
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j) g.Set(i, j, d(gen));
+}
+
+/// Runs an algorithm, its output captured into *out when given.
+inline tArretes* Run(fExec f, EuclidianGraphe& g, unsigned long options, std::string* out = nullptr) {
+  tArretes* r = nullptr;
+  std::string text = CaptureStdout([&] { r = f(&g, options); });
+  if (out) *out = text;
+  return r;
+}
+
+/// The lines of text that start with prefix.
+inline std::vector<std::string> Lines(const std::string& text, const std::string& prefix = "") {
+  std::vector<std::string> out;
+  size_t start = 0;
+  for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+    if (text.compare(start, prefix.size(), prefix) == 0) out.push_back(text.substr(start, nl - start));
+  return out;
+}
+
+inline std::set<Edge> EdgesOf(const tArretes& t) {
+  std::set<Edge> out;
+  tArrete* c = nullptr;
+  while (t.Get(&c)) out.insert({c->s1, c->s2});
+  return out;
+}
+
+/// Edges of the closed tour t[0], ..., t[n-1], t[0].
+inline std::set<Edge> EdgesOf(const std::vector<int>& t) {
+  std::set<Edge> out;
+  for (size_t k = 0; k < t.size(); ++k) out.insert(std::minmax(t[k], t[(k + 1) % t.size()]));
+  return out;
+}
+
+/// The tour as the sequence 0, c1, ..., c(n-1); empty when the set is no tour.
+inline std::vector<int> SequenceOf(tArretes& t) {
+  int* c = t.CircuitAsArray();
+  if (!c) return {};
+  std::vector<int> out(c, c + t.GetSommets());
+  free(c);
+  return out;
+}
+
+/// True when the set is one cycle through every vertex (for two vertices: their edge).
+inline bool IsTour(tArretes& t) {
+  const size_t n = t.GetSommets();
+  std::vector<int> seq = SequenceOf(t);
+  if (n == 2) return EdgesOf(t) == std::set<Edge>{{0, 1}};
+  return seq.size() == n && EdgesOf(t) == EdgesOf(seq) && std::set<int>(seq.begin(), seq.end()).size() == n;
+}
+
+inline long long Length(const Graphe& g, const std::vector<int>& t) {
+  long long sum = 0;
+  for (size_t k = 0; k < t.size(); ++k) sum += g.Get(t[k], t[(k + 1) % t.size()]);
+  return sum;
+}
+
+}  // namespace tour
