@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
@@ -46,6 +48,47 @@ TEST(NearestNeighbour, TiesGoToTheLowestVertex) {
             std::string::npos);
   EXPECT_EQ(g.Eval(t), 1u + 4 + 9 + 5);
   delete t;
+}
+
+// The vertex order of a literal scan: every untreated vertex from 1 up through Get, the
+// strictly lighter one kept.
+std::string LiteralInsertions(const Graphe& g) {
+  const unsigned n = g.GetSommets();
+  std::vector<char> done(n, 0);
+  std::string out;
+  unsigned last = 0;
+  for (unsigned k = 1; k < n; ++k) {
+    unsigned long long best = ~0ull;
+    unsigned pick = 0;
+    for (unsigned i = 1; i < n; ++i)
+      if (!done[i] && g.Get(static_cast<int>(i), static_cast<int>(last)) < best) {
+        best = g.Get(static_cast<int>(i), static_cast<int>(last));
+        pick = i;
+      }
+    out += "HPlusProcheVoisin: insertion de " + std::to_string(pick) + " apres " + std::to_string(last) + "\n";
+    done[pick] = 1;
+    last = pick;
+  }
+  return out;
+}
+
+// The scan reads the last vertex's column below it and its row above it; on instances full
+// of equal weights every step must still pick what the literal scan picks.
+TEST(NearestNeighbour, MatchesTheLiteralScan) {
+  std::mt19937 rng(5);
+  for (unsigned n : {2u, 3u, 5u, 17u, 64u})
+    for (uint32_t range : {0u, 1u, 3u, 1000u}) {
+      EuclidianGraphe g(static_cast<int>(n));
+      for (unsigned i = 0; i < n; ++i)
+        for (unsigned j = i + 1; j < n; ++j)
+          g.Set(static_cast<int>(i), static_cast<int>(j), range ? static_cast<uint32_t>(rng() % (range + 1)) : 0u);
+      tArretes* t = nullptr;
+      std::string out = CaptureStdout([&] { t = PVC_HPlusProcheVoisin(&g, Level(2)); });
+      // Between the opening and the closing line.
+      const size_t from = out.find('\n') + 1, to = out.rfind("HPlusProcheVoisin: fin");
+      EXPECT_EQ(out.substr(from, to - from), LiteralInsertions(g)) << "n " << n << " range " << range;
+      delete t;
+    }
 }
 
 TEST(NearestNeighbour, LinesPerLevelAndDrawingSteps) {

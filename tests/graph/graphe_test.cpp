@@ -25,6 +25,22 @@ TEST(Graphe, GetAndSetRules) {
   EXPECT_EQ(g.GetSommets(), 5u);
 }
 
+// The direct readers of the hot scans see the same weights as Get, rows of every length
+// included (the last row holds one weight).
+TEST(Graphe, RowAndGetDistinctAgreeWithGet) {
+  Graphe g(9);
+  for (int i = 0; i < 9; ++i)
+    for (int j = i + 1; j < 9; ++j) g.Set(i, j, static_cast<uint32_t>(100 * i + j));
+  for (int i = 0; i < 9; ++i)
+    for (int j = 0; j < 9; ++j) {
+      if (i == j) continue;
+      EXPECT_EQ(g.GetDistinct(i, j), g.Get(i, j)) << i << "," << j;
+      if (i < j) {
+        EXPECT_EQ(g.Row(i)[j - i - 1], g.Get(i, j)) << i << "," << j;
+      }
+    }
+}
+
 TEST(Randomise, CoordinateRounding) {
   // 1000 x (2^31 - 1) / 2^31 rounds to 1000.0 in single precision.
   EXPECT_EQ(RandomCoordinate(2147483647u, 1000, 1), 1000u);
