@@ -2,11 +2,12 @@
 //
 // Starts from the nearest-neighbour tour and improves it by best-improvement 2-opt: each
 // pass evaluates every pair of tour edges that share no vertex, (n-1)(n-2)/2 gains of four
-// weight look-ups each, and applies the single exchange of largest gain (the first pair in
-// scan order on ties); passes repeat until no gain is positive. The tour is held both as
-// the returned edge set and as a ring of oriented records with reversal marks, so a move
-// costs constant time (two_opt_move.h). Each pass reads the ring once into arrays by
-// position, then scans the pairs over those arrays with one weight look-up per pair.
+// weights each, and applies the single exchange of largest gain (the first pair in scan
+// order on ties); passes repeat until no gain is positive. The tour is held both as the
+// returned edge set and as a ring of oriented records with reversal marks, so a move costs
+// constant time (two_opt_move.h). Each pass reads the ring once into arrays by position and
+// scans the pairs over those arrays, with one weight look-up per pair (ScanPass); the extra
+// memory is about 25 bytes per vertex besides the ring and the marks.
 //
 // Traces: level 1 the opening, progress and closing lines; level 2 one "inversion" line
 // per applied move; level 3 the initial ring, one line per record, and one "test de
@@ -39,15 +40,16 @@ struct BestMove {
 struct PassArrays {
   tArrete** rec;
   bool* rev;
-  int* Sommet;    // n + 1 entries
-  uint32_t* Poids;  // weight of the record at each position
-  uint32_t* from_i;  // n + 1 entries
+  int* Sommet;          // n + 1 entries
+  uint32_t* Poids;      // weight of the record at each position
+  uint32_t* from_i;     // n + 1 entries
   uint32_t* from_next;  // n + 1 entries
 
   // One block for all arrays, so a run adds a single acquisition; null when it fails.
   static void* Allocate(unsigned n, PassArrays& p) {
     const size_t m = static_cast<size_t>(n) + 1;
-    char* block = static_cast<char*>(pvc::Malloc(m * (sizeof(tArrete*) + sizeof(int) + 3 * sizeof(uint32_t) + sizeof(bool))));
+    const size_t per_entry = sizeof(tArrete*) + sizeof(int) + 3 * sizeof(uint32_t) + sizeof(bool);
+    char* block = static_cast<char*>(pvc::Malloc(m * per_entry));
     if (!block) return nullptr;
     char* cur = block;
     p.rec = reinterpret_cast<tArrete**>(cur);
