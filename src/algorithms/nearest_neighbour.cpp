@@ -2,11 +2,14 @@
 //
 // From vertex 0, appends at each step the untreated vertex closest to the last one
 // appended (lowest number on ties), then closes the tour back to 0. About n^2/2 weight
-// look-ups. Traces: level 1 opening and closing lines, level 2 one "insertion" line per
+// look-ups, read straight from the row and the column of the last vertex. Traces: level 1 opening and closing lines, level 2 one "insertion" line per
 // step, level 3 one "recherche" line per step; each step draws and then pauses when the
 // draw interval is set.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
@@ -19,37 +22,57 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   if (Output >= Important)
     printf("HPlusProcheVoisin: algorithme du plus proche voisin, graphe de %d sommets\n", n);
 
-  char* SommetsTraites = static_cast<char*>(pvc::Calloc(n, 1));
-  tArretes* a = SommetsTraites ? tArretes::New(n) : nullptr;
+  // The untreated vertices in ascending order (vertex 0 is never a candidate). A step
+  // scans them in that order, so the lowest number wins among equally close vertices, and
+  // the appended vertex leaves the array; only candidates cost a look-up.
+  uint32_t* Reste = static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * (n > 1 ? n - 1 : 1)));
+  tArretes* a = Reste ? tArretes::New(n) : nullptr;
   if (!a) {
-    free(SommetsTraites);
+    free(Reste);
     pvc::ReportOutOfMemory(kName, Output);
     return nullptr;
   }
+  unsigned count = n > 1 ? n - 1 : 0;
+  for (unsigned i = 0; i < count; ++i) Reste[i] = i + 1;
 
   unsigned LastSommet = 0;
   for (unsigned k = 1; k < n; ++k) {
     if (pvc::Interrupted()) {
-      free(SommetsTraites);
+      free(Reste);
       delete a;
       pvc::ReportInterrupted(kName, Output);
       return nullptr;
     }
     if (Output >= UltraDetailed) printf("HPlusProcheVoisin: recherche du %d ieme sommet a inserer\n", k + 1);
-    // The search starts above every possible weight, so an untreated vertex is always
+    // The candidates below LastSommet find their weight in LastSommet's column of the
+    // triangle, the others in its row, read in order. The search starts at the largest
+    // weight with the first candidate as the answer, so an untreated vertex is always
     // found; with weights below 2^31 - 1 this is the same choice as a start at 2^31 - 1.
-    uint64_t MeilleurPoid = UINT64_MAX;
-    unsigned MeilleurSommet = 0;
-    for (unsigned i = 1; i < n; ++i) {
-      if (SommetsTraites[i]) continue;
-      uint32_t w = e->Get(static_cast<int>(i), static_cast<int>(LastSommet));
+    const unsigned split = static_cast<unsigned>(std::lower_bound(Reste, Reste + count, LastSommet) - Reste);
+    uint32_t MeilleurPoid = UINT32_MAX;
+    unsigned meilleur = 0;
+    for (unsigned c = 0; c < split; ++c) {
+      const unsigned i = Reste[c];
+      const uint32_t w = e->Row(static_cast<int>(i))[LastSommet - i - 1];
       if (w < MeilleurPoid) {
         MeilleurPoid = w;
-        MeilleurSommet = i;
+        meilleur = c;
       }
     }
+    if (split < count) {
+      const uint32_t* row = e->Row(static_cast<int>(LastSommet));
+      for (unsigned c = split; c < count; ++c) {
+        const uint32_t w = row[Reste[c] - LastSommet - 1];
+        if (w < MeilleurPoid) {
+          MeilleurPoid = w;
+          meilleur = c;
+        }
+      }
+    }
+    const unsigned MeilleurSommet = Reste[meilleur];
     if (Output >= Detailed) printf("HPlusProcheVoisin: insertion de %d apres %d\n", MeilleurSommet, LastSommet);
-    SommetsTraites[MeilleurSommet] = 1;
+    std::memmove(Reste + meilleur, Reste + meilleur + 1, sizeof(uint32_t) * (count - meilleur - 1));
+    --count;
     a->Add(static_cast<int>(MeilleurSommet), static_cast<int>(LastSommet));
     LastSommet = MeilleurSommet;
     if (interval != 0) {
@@ -58,7 +81,7 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
     }
   }
   a->Add(static_cast<int>(LastSommet), 0);
-  free(SommetsTraites);
+  free(Reste);
   if (a->OutOfMemory()) {
     delete a;
     pvc::ReportOutOfMemory(kName, Output);

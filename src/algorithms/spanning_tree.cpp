@@ -18,9 +18,11 @@
 // finished tour is drawn once more without a pause.
 #include "algorithms/spanning_tree.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "containers/resources.h"
 
@@ -35,14 +37,16 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   const unsigned n = e->GetSommets();
   if (Output >= Important) printf("Prim: g\351n\351ration d'un arbre recouvrant de poid minimal\n");
 
-  char* sommetscouverts = static_cast<char*>(pvc::Calloc(n, 1));
+  // The vertices outside the tree, ascending; the joining vertex leaves the array, so the
+  // loops below touch only outside vertices.
+  uint32_t* dehors = static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * (n > 1 ? n - 1 : 1)));
   // For a vertex u outside the tree: the weight of its lightest edge to the tree and the
   // tree vertex at the other end (the lowest one among equally light edges).
-  uint32_t* poids = sommetscouverts ? static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * n)) : nullptr;
+  uint32_t* poids = dehors ? static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * n)) : nullptr;
   uint32_t* vers = poids ? static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * n)) : nullptr;
   tArretes* ta = vers ? tArretes::New(n) : nullptr;
   auto release = [&]() {
-    free(sommetscouverts);
+    free(dehors);
     free(poids);
     free(vers);
   };
@@ -52,10 +56,37 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
     return nullptr;
   }
 
-  sommetscouverts[0] = 1;
-  for (unsigned u = 1; u < n; ++u) {
-    poids[u] = e->Get(static_cast<int>(u), 0);
-    vers[u] = 0;
+  // The pair the next step joins: least by (weight, smaller vertex, larger vertex) over the
+  // keys of the outside vertices; `choisi` is the outside vertex's place in dehors. The
+  // first candidate is always taken, so a pair is found whatever the weights.
+  bool found = false;
+  uint32_t meilleurpoid = 0;
+  unsigned meilleurs1 = 0, meilleurs2 = 0, choisi = 0;
+  auto consider = [&](unsigned c, unsigned u) {
+    const uint32_t w = poids[u];
+    if (found && w > meilleurpoid) return;
+    const unsigned t = vers[u];
+    const unsigned lo = t < u ? t : u;
+    const unsigned hi = t < u ? u : t;
+    if (!found || w < meilleurpoid || lo < meilleurs1 || (lo == meilleurs1 && hi < meilleurs2)) {
+      found = true;
+      meilleurpoid = w;
+      meilleurs1 = lo;
+      meilleurs2 = hi;
+      choisi = c;
+    }
+  };
+
+  unsigned count = n > 1 ? n - 1 : 0;
+  if (count) {
+    const uint32_t* row0 = e->Row(0);
+    for (unsigned c = 0; c < count; ++c) {
+      const unsigned u = c + 1;
+      dehors[c] = u;
+      poids[u] = row0[u - 1];
+      vers[u] = 0;
+      consider(c, u);
+    }
   }
   for (unsigned step = 1; step < n; ++step) {
     if (pvc::Interrupted()) {
@@ -63,24 +94,6 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
       delete ta;
       pvc::ReportInterrupted(kName, Output);
       return nullptr;
-    }
-    // Every outside vertex has a key, so a pair is always found, whatever the weights.
-    bool found = false;
-    uint32_t meilleurpoid = 0;
-    unsigned meilleurs1 = 0, meilleurs2 = 0, entrant = 0;
-    for (unsigned u = 1; u < n; ++u) {
-      if (sommetscouverts[u]) continue;
-      const uint32_t w = poids[u];
-      const unsigned t = vers[u];
-      const unsigned lo = t < u ? t : u;
-      const unsigned hi = t < u ? u : t;
-      if (!found || w < meilleurpoid || (w == meilleurpoid && (lo < meilleurs1 || (lo == meilleurs1 && hi < meilleurs2)))) {
-        found = true;
-        meilleurpoid = w;
-        meilleurs1 = lo;
-        meilleurs2 = hi;
-        entrant = u;
-      }
     }
     if (Output >= Detailed) printf("insertion de %d-%d\n", meilleurs1, meilleurs2);
     ta->Add(static_cast<int>(meilleurs1), static_cast<int>(meilleurs2));
@@ -90,13 +103,32 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
       pvc::ReportOutOfMemory(kName, Output);
       return nullptr;
     }
-    sommetscouverts[entrant] = 1;
-    for (unsigned u = 1; u < n; ++u) {
-      if (sommetscouverts[u]) continue;
-      const uint32_t w = e->Get(static_cast<int>(u), static_cast<int>(entrant));
+    const unsigned entrant = dehors[choisi];
+    std::memmove(dehors + choisi, dehors + choisi + 1, sizeof(uint32_t) * (count - choisi - 1));
+    --count;
+    // Every key meets the weight to the joining vertex, read from its column below it and
+    // from its row above it, and the next step's pair is chosen on the way.
+    found = false;
+    const unsigned split = static_cast<unsigned>(std::lower_bound(dehors, dehors + count, entrant) - dehors);
+    for (unsigned c = 0; c < split; ++c) {
+      const unsigned u = dehors[c];
+      const uint32_t w = e->Row(static_cast<int>(u))[entrant - u - 1];
       if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
         poids[u] = w;
         vers[u] = entrant;
+      }
+      consider(c, u);
+    }
+    if (split < count) {
+      const uint32_t* row = e->Row(static_cast<int>(entrant));
+      for (unsigned c = split; c < count; ++c) {
+        const unsigned u = dehors[c];
+        const uint32_t w = row[u - entrant - 1];
+        if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
+          poids[u] = w;
+          vers[u] = entrant;
+        }
+        consider(c, u);
       }
     }
     if (interval != 0) {

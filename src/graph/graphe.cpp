@@ -1,5 +1,7 @@
 #include "graph/graphe.h"
 
+#include <sys/mman.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,22 @@
 
 #include "containers/resources.h"
 #include "graph/arretes.h"
+
+namespace {
+
+// Asks the kernel to back a large weight block with huge pages where it can: the scans
+// that read a column of the triangle touch one row, hence one page, per weight, and with
+// ordinary pages a large instance spends most of that time in TLB misses. Only advice:
+// nothing changes when the kernel declines.
+void AdviseHugePages(void* block, size_t bytes) {
+  const size_t page = 4096;
+  if (bytes < (size_t{4} << 20)) return;
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+
+}  // namespace
 
 Graphe::Graphe(unsigned int s) : Poids(nullptr), Sommets(s) {
   if (s == 0) return;
@@ -19,6 +37,7 @@ Graphe::Graphe(unsigned int s) : Poids(nullptr), Sommets(s) {
     free(p);
     return;
   }
+  AdviseHugePages(block, count * sizeof(uint32_t));
   size_t offset = 0;
   for (size_t i = 0; i < rows; ++i) {
     p[i] = block + offset;

@@ -40,6 +40,19 @@ class Graphe {
     return Poids[s1][s2 - s1 - 1];
   }
 
+  /// Row s of the triangle (0 <= s <= Sommets-2): entry j-s-1 is the weight of (s, j) for
+  /// s < j < Sommets. The rows lie one after the other in one block, so for a fixed j the
+  /// weights of (i, j), i < j, lie Sommets-2-i entries apart: the hot scans walk a row and
+  /// a column with plain pointer arithmetic instead of one Get per pair.
+  const uint32_t* Row(int s) const { return Poids[s]; }
+
+  /// Weight of two distinct vertices, both below Sommets, without the checks of Get.
+  uint32_t GetDistinct(int s1, int s2) const {
+    const int lo = s1 < s2 ? s1 : s2;
+    const int hi = s1 < s2 ? s2 : s1;
+    return Poids[lo][hi - lo - 1];
+  }
+
   /// Stores the weight of the pair; diagonal and out-of-range pairs are ignored.
   void Set(int s1, int s2, uint32_t p);
 

@@ -1,7 +1,9 @@
 // The nearest neighbour on hand-made weights: ties, huge weights, two vertices.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "algorithms/tour_util.h"
 
@@ -32,6 +34,35 @@ TEST(NearestNeighbour, TiesHugeWeightsAndTwoVertices) {
   EXPECT_EQ(out, "HPlusProcheVoisin: algorithme du plus proche voisin, graphe de 2 sommets\n"
                  "HPlusProcheVoisin: fin, circuit de longueur 7 trouve\n");
   delete t;
+}
+
+// The scan reads the last vertex's column below it and its row above it; on weights full of
+// ties every step must still pick what a literal scan through Get picks.
+TEST(NearestNeighbour, MatchesTheLiteralScan) {
+  std::mt19937 rng(5);
+  for (unsigned n : {2u, 3u, 5u, 17u, 64u})
+    for (uint32_t range : {0u, 1u, 3u, 1000u}) {
+      EuclidianGraphe g(static_cast<int>(n));
+      for (unsigned i = 0; i < n; ++i)
+        for (unsigned j = i + 1; j < n; ++j)
+          g.Set(static_cast<int>(i), static_cast<int>(j), range ? static_cast<uint32_t>(rng() % (range + 1)) : 0u);
+      std::vector<std::string> literal;
+      std::vector<char> done(n, 0);
+      unsigned last = 0;
+      for (unsigned k = 1; k < n; ++k) {
+        unsigned long long best = ~0ull;
+        unsigned pick = 0;
+        for (unsigned i = 1; i < n; ++i)
+          if (!done[i] && g.Get(static_cast<int>(i), static_cast<int>(last)) < best)
+            best = g.Get(static_cast<int>(i), static_cast<int>(last)), pick = i;
+        literal.push_back("HPlusProcheVoisin: insertion de " + std::to_string(pick) + " apres " + std::to_string(last));
+        done[pick] = 1;
+        last = pick;
+      }
+      std::string out;
+      delete tour::Run(PVC_HPlusProcheVoisin, g, tour::Opts(2), &out);
+      EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"), literal) << "n " << n << " range " << range;
+    }
 }
 
 }  // namespace

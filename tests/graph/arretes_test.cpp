@@ -187,4 +187,18 @@ TEST(tArretes, TourConversionsAndDeadEnds) {
   free(c);
 }
 
+TEST(Graphe, RowAndGetDistinctAgreeWithGet) {
+  Graphe g(9);
+  for (int i = 0; i < 9; ++i)
+    for (int j = i + 1; j < 9; ++j) g.Set(i, j, static_cast<uint32_t>(100 * i + j));
+  for (int i = 0; i < 9; ++i)
+    for (int j = 0; j < 9; ++j) {
+      if (i == j) continue;
+      EXPECT_EQ(g.GetDistinct(i, j), g.Get(i, j)) << i << "," << j;
+      if (i < j) {
+        EXPECT_EQ(g.Row(i)[j - i - 1], g.Get(i, j)) << i << "," << j;
+      }
+    }
+}
+
 }  // namespace
