@@ -48,5 +48,8 @@ void DrawPause(unsigned interval);
 void ReportOutOfMemory(const char* name, int output);
 /// Prints "<name>: interrompu\n" at output level 1 and above.
 void ReportInterrupted(const char* name, int output);
+/// After an inner algorithm returned no tour, which happens only when the run was
+/// interrupted or memory ran out: reports whichever of the two it was under `name`.
+void ReportInnerFailure(const char* name, int output);
 
 }  // namespace pvc

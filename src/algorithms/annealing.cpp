@@ -90,11 +90,7 @@ tArretes* PVC_HRecuitSimule(EuclidianGraphe* e, unsigned long options) {
 
   tArretes* ta = PVC_HPlusProcheVoisin(e, options);
   if (ta == nullptr) {
-    // The nearest neighbour fails only when interrupted or out of memory.
-    if (pvc::Interrupted())
-      pvc::ReportInterrupted(kName, Output);
-    else
-      pvc::ReportOutOfMemory(kName, Output);
+    pvc::ReportInnerFailure(kName, Output);
     return nullptr;
   }
   tArrete* chemin = ta->CircuitAsLinkedList();

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "algorithms/algorithms.h"
+#include "containers/resources.h"
 
 const PVC_Algo Algorithmes[8] = {
     {"HPlusProcheVoisin", "Insertion a chaque etape du sommet le plus proche du dernier insere",
@@ -32,6 +33,13 @@ void ReportOutOfMemory(const char* name, int output) {
 
 void ReportInterrupted(const char* name, int output) {
   if (output >= Important) printf("%s: interrompu\n", name);
+}
+
+void ReportInnerFailure(const char* name, int output) {
+  if (Interrupted())
+    ReportInterrupted(name, output);
+  else
+    ReportOutOfMemory(name, output);
 }
 
 }  // namespace pvc

@@ -171,11 +171,7 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
   }
   tArretes* ta = PVC_HPlusProcheVoisin(e, options);
   if (ta == nullptr) {
-    // The nearest neighbour fails only when interrupted or out of memory.
-    if (pvc::Interrupted())
-      pvc::ReportInterrupted(kName, Output);
-    else
-      pvc::ReportOutOfMemory(kName, Output);
+    pvc::ReportInnerFailure(kName, Output);
     return nullptr;
   }
   if (Output >= Important) printf("H2Opt: initialisation\n");
