@@ -24,16 +24,27 @@ int CountRows(const std::string& out, size_t from) {
   return rows;
 }
 
-// Every row is interrupted mid-run: the draw interval makes each step pause long enough.
-class InterruptRow : public ::testing::TestWithParam<int> {};
+// Every row is interrupted mid-run: the draw interval makes each step pause long enough,
+// and the signal is sent during a pause that follows a line of the row's own work (not of
+// the nearest neighbour that some rows start from), at an output level that prints it.
+struct Stage {
+  int row;
+  int level;
+  const char* marker;
+};
+
+class InterruptRow : public ::testing::TestWithParam<Stage> {};
 
 TEST_P(InterruptRow, StopsTheRunKeepsResultsAndGoesOn) {
-  const char* name = Algorithmes[GetParam()].Name;
+  const Stage stage = GetParam();
+  const char* name = Algorithmes[stage.row].Name;
   PvcProcess p;
-  p.Type("random 9 100 1\nsolve 0\noutput 1\ndraw 40\nsolve " + std::to_string(GetParam()) + "\n");
+  p.Type("random 9 100 1\nsolve 0\noutput " + std::to_string(stage.level) + "\ndraw 40\nsolve " +
+         std::to_string(stage.row) + "\n");
   std::string header = std::string("\nexecution de ") + name + "(";
   ASSERT_TRUE(p.WaitFor(header));
-  ASSERT_TRUE(p.WaitFor("Drawing disabled", p.Output().find(header)));
+  ASSERT_TRUE(p.WaitFor(stage.marker, p.Output().find(header)));
+  ASSERT_TRUE(p.WaitFor("Drawing disabled", p.Output().find(stage.marker, p.Output().find(header))));
   p.Signal(SIGINT);
   ASSERT_TRUE(p.WaitFor("\nexecution interrompue\n"));
   p.Type("draw 0\nshow\nsolve 0\nshow\nquit\n");
@@ -47,7 +58,12 @@ TEST_P(InterruptRow, StopsTheRunKeepsResultsAndGoesOn) {
   EXPECT_EQ(CountRows(out, second), 2);  // and the next solve works
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, InterruptRow, ::testing::Values(0, 1, 2, 3, 4, 5, 6));
+INSTANTIATE_TEST_SUITE_P(Rows, InterruptRow,
+                         ::testing::Values(Stage{0, 1, "execution de"}, Stage{1, 1, "execution de"},
+                                           Stage{2, 1, "H2Opt: boucle principale"},
+                                           Stage{3, 2, "HRecuitSimule: temperature="},
+                                           Stage{4, 1, "Prim: "}, Stage{5, 3, "=>0   (borne"},
+                                           Stage{6, 1, "HElastique: heuristique"}));
 
 TEST(InterruptWalk, CtrlCEndsSolveAll) {
   PvcProcess p;

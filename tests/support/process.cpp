@@ -29,6 +29,10 @@ PvcProcess::PvcProcess() {
     close(in[1]);
     close(out[0]);
     close(out[1]);
+    // time() fixed, so that every run draws the same instances.
+    setenv("LD_PRELOAD", PVC_FAKETIME, 1);
+    setenv("PVC_FAKE_TIME", "1700000000", 1);
+    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     execl(PVC_BINARY, PVC_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
