@@ -205,21 +205,24 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
   }
   if (Output >= Important) printf("H2Opt: boucle principale\n");
 
+  // Releases the working state; a ring that failed its check cannot be walked safely, so
+  // its records are then abandoned rather than risk deleting one twice (moves never
+  // produce such a ring).
+  auto release = [&](bool ring_walkable) {
+    if (ring_walkable) pvc::DeleteRing(chemin, reversedsommets);
+    free(reversedsommets);
+    free(block);
+  };
   for (;;) {
     if (pvc::Interrupted()) {
-      pvc::DeleteRing(chemin, reversedsommets);
-      free(reversedsommets);
-      free(block);
+      release(true);
       delete ta;
       pvc::ReportInterrupted(kName, Output);
       return nullptr;
     }
     BestMove best = {0, {nullptr, nullptr}, {false, false}};
     if (Output >= Debug && !DumpRing(chemin, n, reversedsommets)) {
-      // A ring that fails its check cannot be walked safely: its records are abandoned
-      // rather than risk deleting one twice. Moves never produce such a ring.
-      free(reversedsommets);
-      free(block);
+      release(false);
       delete ta;
       return nullptr;
     }
@@ -230,9 +233,7 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
     if (best.gain == 0) break;
     if (!pvc::ApplyTwoOptMove(best.rec[0], best.rev[0], best.rec[1], best.rev[1], reversedsommets, ta,
                               Output >= Detailed ? kName : nullptr)) {
-      pvc::DeleteRing(chemin, reversedsommets);
-      free(reversedsommets);
-      free(block);
+      release(true);
       delete ta;
       pvc::ReportOutOfMemory(kName, Output);
       return nullptr;
@@ -242,10 +243,7 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
       pvc::DrawPause(interval);
     }
   }
-
-  pvc::DeleteRing(chemin, reversedsommets);
-  free(reversedsommets);
-  free(block);
+  release(true);
   if (Output >= Important) printf("H2Opt: fin, circuit de longueur %llu trouve\n", e->Eval(ta));
   return ta;
 }
