@@ -52,16 +52,6 @@ std::vector<std::string> Split(const char* s) {
   return out;
 }
 
-int RowOf(const std::string& word) {
-  if (!word.empty() && word[0] >= '0' && word[0] <= '9') {
-    int v = atoi(word.c_str());
-    return v >= 0 && v < 7 ? v : -1;
-  }
-  for (int i = 0; Algorithmes[i].Name; ++i)
-    if (strcasecmp(word.c_str(), Algorithmes[i].Name) == 0) return i;
-  return -1;
-}
-
 double NowMs() {
   using namespace std::chrono;
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -131,7 +121,7 @@ double Lookups(int row, EuclidianGraphe* g, unsigned long option_bits) {
       return total;
     }
     case 2: {
-      long passes = 1 + CountTraceLines(PVC_H2Opt, g, option_bits | (2ul << 16), "H2Opt: inversion");
+      long passes = 1 + CountTraceLines(PVC_H2Opt, g, option_bits | pvc::OptionsWord(0, Detailed), "H2Opt: inversion");
       return nn + static_cast<double>(passes) * (n - 1) * (n - 2) / 2 * 4;
     }
     case 4:
@@ -190,13 +180,13 @@ int main(int argc, char** argv) {
       g.Generate(range, 1, seed + r, nullptr);
       double ns = CalibrateLookup(g);
       for (const auto& w : algos) {
-        int row = RowOf(w);
+        int row = pvc::FindAlgorithm(w.c_str());
         if (row < 0) {
           fprintf(stderr, "pvc-bench: unknown algorithm %s\n", w.c_str());
           return 2;
         }
         if ((row == 5 && n > max_exact) || (row == 6 && n > max_net)) continue;
-        unsigned long options = static_cast<unsigned long>(option & 0xFF) << 24;
+        const unsigned long options = pvc::OptionsWord(0, 0, option);
         double ms = -1;
         unsigned long long len = 0;
         for (unsigned k = 0; k < repeat; ++k) {

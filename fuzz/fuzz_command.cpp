@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       line.resize(strlen(line.c_str()));
       if (Cap(line, solves)) {
         int go_on = Command(&line[0]);
-        CurrentOptions &= 0x00FF0000u;
+        CurrentOptions = pvc::OptionsWord(0, pvc::OutputOf(CurrentOptions));
         if (go_on == 0) break;
       }
     }

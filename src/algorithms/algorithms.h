@@ -21,8 +21,11 @@ struct PVC_Algo {
   fExec Execute;            ///< entry point
 };
 
+/// Rows of the algorithm table; every walk over it also stops at the null row after them.
+constexpr int kAlgorithmCount = 7;
+
 /// Seven rows, then a row of nulls.
-extern const PVC_Algo Algorithmes[8];
+extern const PVC_Algo Algorithmes[kAlgorithmCount + 1];
 
 tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options);
 tArretes* PVC_HMoindreCout(EuclidianGraphe* e, unsigned long options);
@@ -34,12 +37,22 @@ tArretes* PVC_HElastique(EuclidianGraphe* e, unsigned long options);
 
 namespace pvc {
 
+/// The options word of a run: draw interval (bits 0-15), output level (bits 16-23) and the
+/// option number of the solve line (bits 24-31), each taken modulo its field.
+inline uint32_t OptionsWord(unsigned interval, unsigned level, unsigned option = 0) {
+  return ((option & 0xFFu) << 24) | ((level & 0xFFu) << 16) | (interval & 0xFFFFu);
+}
 /// Output level of an options word (bits 16-23).
 inline int OutputOf(unsigned long options) { return static_cast<int>((options & 0xFF0000) >> 16); }
 /// Draw interval of an options word (bits 0-15).
 inline unsigned DrawIntervalOf(unsigned long options) { return static_cast<unsigned>(options & 0xFFFF); }
 /// The option number of the solve line (bits 24-31).
 inline unsigned OptionByteOf(unsigned long options) { return static_cast<unsigned>((options >> 24) & 0xFF); }
+
+/// The row named by a solve word: a row number (decimal, octal or hexadecimal, as strtol
+/// reads it, ignoring what follows the number) when the word starts with a digit, else a
+/// row name in any case; -1 when there is none.
+int FindAlgorithm(const char* word);
 
 /// Sleeps interval x 10 ms.
 void DrawPause(unsigned interval);

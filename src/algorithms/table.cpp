@@ -1,11 +1,13 @@
+#include <strings.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
 
-const PVC_Algo Algorithmes[8] = {
+const PVC_Algo Algorithmes[kAlgorithmCount + 1] = {
     {"HPlusProcheVoisin", "Insertion a chaque etape du sommet le plus proche du dernier insere",
      PVC_HPlusProcheVoisin},
     {"HMoindreCout", "Insertion a chaque etape du sommet produisant le circuit de moindre cout",
@@ -20,6 +22,16 @@ const PVC_Algo Algorithmes[8] = {
 };
 
 namespace pvc {
+
+int FindAlgorithm(const char* word) {
+  if (word[0] >= '0' && word[0] <= '9') {
+    const long v = strtol(word, nullptr, 0);
+    return v >= 0 && v < kAlgorithmCount ? static_cast<int>(v) : -1;
+  }
+  for (int i = 0; Algorithmes[i].Name != nullptr; ++i)
+    if (strcasecmp(word, Algorithmes[i].Name) == 0) return i;
+  return -1;
+}
 
 void DrawPause(unsigned interval) {
   // What was drawn so far is visible during the pause, even on a pipe.

@@ -45,7 +45,7 @@ void tArretes::Clear() {
 }
 
 bool tArretes::Add(int s1, int s2) {
-  Order(s1, s2);
+  OrderPair(s1, s2);
   if (s1 == s2 || static_cast<uint32_t>(s2) >= Sommets) return false;
   tArrete* head = Pointers[s1];
   tArrete* record;
@@ -93,7 +93,7 @@ bool tArretes::Add(int s1, int s2) {
 }
 
 bool tArretes::Remove(int s1, int s2) {
-  Order(s1, s2);
+  OrderPair(s1, s2);
   if (s1 == s2 || static_cast<uint32_t>(s2) >= Sommets || Pointers[s1] == nullptr) return false;
   tArrete* t = Pointers[s1];
   while (t && t->s2 < s2) t = static_cast<tArrete*>(t->Next);
@@ -107,7 +107,7 @@ bool tArretes::Remove(int s1, int s2) {
 }
 
 bool tArretes::Present(int s1, int s2) const {
-  Order(s1, s2);
+  OrderPair(s1, s2);
   if (s1 == s2) return true;
   if (static_cast<uint32_t>(s2) >= Sommets) return false;
   for (tArrete* t = Pointers[s1]; t && t->s2 <= s2; t = static_cast<tArrete*>(t->Next))

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "containers/liste_chainee.h"
+#include "graph/graphe.h"
 
 class tArrete : public ListeChainee {
   tArrete* Prev2;  ///< previous record in the second list (a column, or a ring)
@@ -121,13 +122,4 @@ class tArretes {
   /// The tour as a ring of Sommets oriented records linked through Next2/Prev2, starting
   /// with the record leaving 0; null as for CircuitAsArray. Caller deletes the records.
   tArrete* CircuitAsLinkedList();
-
- private:
-  void Order(int& s1, int& s2) const {
-    if (s1 > s2) {
-      int t = s1;
-      s1 = s2;
-      s2 = t;
-    }
-  }
 };

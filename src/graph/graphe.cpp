@@ -55,11 +55,7 @@ Graphe::~Graphe() {
 }
 
 void Graphe::Set(int s1, int s2, uint32_t p) {
-  if (s1 > s2) {
-    int t = s1;
-    s1 = s2;
-    s2 = t;
-  }
+  OrderPair(s1, s2);
   if (static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return;
   Poids[s1][s2 - s1 - 1] = p;
 }

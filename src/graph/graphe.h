@@ -11,6 +11,16 @@ class tArretes;
 /// Weight answered for a vertex paired with itself or out of range.
 constexpr uint32_t kNoWeight = 4294967295u;
 
+/// Puts the smaller vertex of a pair first (signed comparison): every operation on an
+/// unordered pair starts with it.
+inline void OrderPair(int& s1, int& s2) {
+  if (s1 > s2) {
+    const int t = s1;
+    s1 = s2;
+    s2 = t;
+  }
+}
+
 class Graphe {
  protected:
   /// Strict upper triangle: row i (0 <= i <= Sommets-2) holds Sommets-1-i weights; the
@@ -31,11 +41,7 @@ class Graphe {
   /// Weight of the pair, symmetric; kNoWeight for s1 = s2 or a vertex >= Sommets.
   /// The smaller vertex must not be negative.
   uint32_t Get(int s1, int s2) const {
-    if (s1 > s2) {
-      int t = s1;
-      s1 = s2;
-      s2 = t;
-    }
+    OrderPair(s1, s2);
     if (static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return kNoWeight;
     return Poids[s1][s2 - s1 - 1];
   }
@@ -48,9 +54,8 @@ class Graphe {
 
   /// Weight of two distinct vertices, both below Sommets, without the checks of Get.
   uint32_t GetDistinct(int s1, int s2) const {
-    const int lo = s1 < s2 ? s1 : s2;
-    const int hi = s1 < s2 ? s2 : s1;
-    return Poids[lo][hi - lo - 1];
+    OrderPair(s1, s2);
+    return Poids[s1][s2 - s1 - 1];
   }
 
   /// Stores the weight of the pair; diagonal and out-of-range pairs are ignored.

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "algorithms/algorithms.h"
 #include "containers/resources.h"
 
 EuclidianGraphe* CurrentGraphe = nullptr;
@@ -82,7 +83,7 @@ int CommandDraw(const char* args) {
     printf("%s", kOneParam);
     return 1;
   }
-  CurrentOptions = (CurrentOptions & 0x00FF0000u) + (interval & 0xFFFFu);
+  CurrentOptions = pvc::OptionsWord(interval, pvc::OutputOf(CurrentOptions));
   return 1;
 }
 
@@ -92,7 +93,7 @@ int CommandOutput(const char* args) {
     printf("%s", kOneParam);
     return 1;
   }
-  CurrentOptions = (CurrentOptions & 0x0000FFFFu) + ((level << 16) & 0x00FF0000u);
+  CurrentOptions = pvc::OptionsWord(pvc::DrawIntervalOf(CurrentOptions), level);
   return 1;
 }
 

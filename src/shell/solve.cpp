@@ -24,8 +24,6 @@ int CommandList() {
 
 namespace {
 
-constexpr int kRows = 7;
-
 // Runs row algoid once: header, timed call, result recorded. The record is allocated
 // before the run, so a tour that took long to find is never lost for want of memory.
 void RunRow(int algoid, unsigned int options) {
@@ -35,7 +33,7 @@ void RunRow(int algoid, unsigned int options) {
     printf("\nerreur: memoire insuffisante\n");
     return;
   }
-  uint32_t word = (options << 24) + CurrentOptions;
+  const uint32_t word = pvc::OptionsWord(pvc::DrawIntervalOf(CurrentOptions), pvc::OutputOf(CurrentOptions), options);
   printf("\nexecution de %s(%x)\n", row.Name, word);
   fflush(stdout);  // the header shows before a long run, even on a pipe
   pvc::g_interrupt = 0;
@@ -95,25 +93,12 @@ int CommandSolve(const char* args) {
     return 1;
   }
 
-  long algoid = -1;
-  if (!too_long) {
-    if (algo[0] >= '0' && algo[0] <= '9') {
-      long v = strtol(algo, nullptr, 0);
-      if (v >= 0 && v < kRows) algoid = v;
-    } else {
-      for (int i = 0; Algorithmes[i].Name != nullptr; ++i) {
-        if (strcasecmp(algo, Algorithmes[i].Name) == 0) {
-          algoid = i;
-          break;
-        }
-      }
-    }
-  }
+  const int algoid = too_long ? -1 : pvc::FindAlgorithm(algo);
   if (algoid == -1) {
     printf("algorithme %s non trouv\351, taper \"list\" pour avoir la liste des algorithmes\n", algo);
     return 1;
   }
-  RunRow(static_cast<int>(algoid), options);
+  RunRow(algoid, options);
   return 1;
 }
 

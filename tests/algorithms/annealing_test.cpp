@@ -24,7 +24,7 @@ std::string F(float v) {
 TEST(HRecuitSimuleSchedule, OptionByteTemperaturesAndThreshold) {
   const unsigned cases[][3] = {{0, 35, 280}, {36, 20, 80}, {15, 75, 280}, {240, 35, 600}, {0x11, 5, 40}};
   for (const auto& c : cases) {
-    pvc::AnnealingSchedule s = pvc::AnnealingScheduleOf(tour::Opts(2, c[0], 5), 10);
+    pvc::AnnealingSchedule s = pvc::AnnealingScheduleOf(pvc::OptionsWord(5, 2, c[0]), 10);
     EXPECT_EQ(s.stages, c[1]) << "option " << c[0];
     EXPECT_EQ(s.transitions, c[2]) << "option " << c[0];
   }
@@ -134,7 +134,7 @@ TEST(HRecuitSimule, MatchesArrayReimplementation) {
         tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);
         const std::vector<int> start = tour::SequenceOf(*nn);
         delete nn;
-        const unsigned long options = tour::Opts(4, c[2]);
+        const unsigned long options = pvc::OptionsWord(0, 4, c[2]);
         srand(seed);
         std::set<tour::Edge> edges;
         const std::vector<std::string> ref = ReferenceAnnealing(g, start, options, &edges);
@@ -164,7 +164,7 @@ TEST(HRecuitSimule, ThreeVerticesDrawAfterEveryAcceptedExchange) {
   tour::Fill(three, 100, 100, 2);
   srand(43);
   std::string out;
-  tArretes* r = tour::Run(PVC_HRecuitSimule, three, tour::Opts(3, 0x11, 1), &out);
+  tArretes* r = tour::Run(PVC_HRecuitSimule, three, pvc::OptionsWord(1, 3, 0x11), &out);
   ASSERT_NE(r, nullptr);
   EXPECT_TRUE(tour::IsTour(*r));
   delete r;

@@ -60,14 +60,14 @@ TEST(ASepEval, OptimalOnRandomInstances) {
   EuclidianGraphe g(2);
   g.Set(0, 1, 17);
   std::string out;
-  tArretes* t = tour::Run(PVC_ASeparationEvaluation, g, tour::Opts(1), &out);
+  tArretes* t = tour::Run(PVC_ASeparationEvaluation, g, pvc::OptionsWord(0, 1), &out);
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(g.Eval(t), 17u);
   EXPECT_NE(out.find("ASepEval: fin\nASepEval: chemin optimal de longueur 17 trouv\351\n"), std::string::npos);
   delete t;
   // With a draw interval the drawn path's edge set is allocated too; its failure is reported.
   pvc::FailAcquisitionAt(1);
-  t = tour::Run([](EuclidianGraphe* e, unsigned long o) { return ASERun(e, o, IdentityTour); }, g, tour::Opts(1, 0, 1),
+  t = tour::Run([](EuclidianGraphe* e, unsigned long o) { return ASERun(e, o, IdentityTour); }, g, pvc::OptionsWord(1, 1, 0),
                 &out);
   pvc::FailAcquisitionAt(0);
   EXPECT_EQ(t, nullptr);

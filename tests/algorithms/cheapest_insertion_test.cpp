@@ -62,7 +62,7 @@ TEST(HMoindreCout, MatchesReferenceOnRandomInstances) {
       std::vector<int> seq;
       const std::string expected = Reference(g, &seq);
       std::string out;
-      tArretes* r = tour::Run(PVC_HMoindreCout, g, tour::Opts(2), &out);
+      tArretes* r = tour::Run(PVC_HMoindreCout, g, pvc::OptionsWord(0, 2), &out);
       ASSERT_NE(r, nullptr);
       EXPECT_EQ(out, expected) << "n " << n << " kind " << kind;
       EXPECT_TRUE(tour::IsTour(*r));
@@ -76,7 +76,7 @@ TEST(HMoindreCout, TwoAndThreeVerticesEveryDebugLine) {
   EuclidianGraphe two(2);
   two.Set(0, 1, 7);
   std::string out;
-  delete tour::Run(PVC_HMoindreCout, two, tour::Opts(5), &out);
+  delete tour::Run(PVC_HMoindreCout, two, pvc::OptionsWord(0, 5), &out);
   EXPECT_EQ(out,
             "HMoindreCout: Heuristique du moindre cout sur un graphe de 2 sommets\n"
             "HMoindreCout: recherche du 2 ieme sommet a inserer\n"
@@ -84,7 +84,7 @@ TEST(HMoindreCout, TwoAndThreeVerticesEveryDebugLine) {
   // 1 and 2 are equally close to 0: 1 comes first; the edge (0, 1) stays.
   EuclidianGraphe g(3);
   g.Set(0, 1, 5), g.Set(0, 2, 5), g.Set(1, 2, 3);
-  tArretes* r = tour::Run(PVC_HMoindreCout, g, tour::Opts(5), &out);
+  tArretes* r = tour::Run(PVC_HMoindreCout, g, pvc::OptionsWord(0, 5), &out);
   ASSERT_NE(r, nullptr);
   EXPECT_TRUE(tour::IsTour(*r));
   delete r;

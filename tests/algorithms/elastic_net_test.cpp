@@ -81,7 +81,7 @@ TEST(ElasticNet, OptionsAndSizes) {
   for (const auto& o : options) {
     unsigned it;
     double f;
-    HEL_DecodeOptions(tour::Opts(2, o.byte), &it, &f);
+    HEL_DecodeOptions(pvc::OptionsWord(0, 2, o.byte), &it, &f);
     EXPECT_EQ(it, o.iterations) << o.byte;
     EXPECT_EQ(f, o.factor) << o.byte;
   }
@@ -230,8 +230,8 @@ TEST(ElasticNet, RandomInstancesGiveToursAndRunsRepeatExactly) {
     EuclidianGraphe g(n);
     g.Generate(1000, 1, n, nullptr);
     std::string out_a, out_b;
-    tArretes* a = tour::Run(PVC_HElastique, g, tour::Opts(UltraDetailed, 0x01), &out_a);
-    tArretes* b = tour::Run(PVC_HElastique, g, tour::Opts(UltraDetailed, 0x01), &out_b);
+    tArretes* a = tour::Run(PVC_HElastique, g, pvc::OptionsWord(0, UltraDetailed, 0x01), &out_a);
+    tArretes* b = tour::Run(PVC_HElastique, g, pvc::OptionsWord(0, UltraDetailed, 0x01), &out_b);
     ASSERT_NE(a, nullptr);
     EXPECT_TRUE(tour::IsTour(*a)) << n;
     EXPECT_EQ(out_a, out_b);
@@ -253,7 +253,7 @@ TEST(ElasticNet, CitiesAtTheOriginGiveNoNaN) {
   EuclidianGraphe g(8);
   g.Generate(0, 1, 1, nullptr);
   std::string out;
-  tArretes* t = tour::Run(PVC_HElastique, g, tour::Opts(Detailed, 0x01), &out);
+  tArretes* t = tour::Run(PVC_HElastique, g, pvc::OptionsWord(0, Detailed, 0x01), &out);
   EXPECT_EQ(out.find("nan"), std::string::npos);
   std::vector<std::string> trop = tour::Lines(out, "HElastique: trop");
   ASSERT_EQ(trop.size(), 2u);

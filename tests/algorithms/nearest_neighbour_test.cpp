@@ -14,7 +14,7 @@ TEST(NearestNeighbour, TiesHugeWeightsAndTwoVertices) {
   EuclidianGraphe g(4);
   g.Set(0, 1, 5), g.Set(0, 2, 5), g.Set(0, 3, 1), g.Set(1, 2, 9), g.Set(1, 3, 4), g.Set(2, 3, 4);
   std::string out;
-  tArretes* t = tour::Run(PVC_HPlusProcheVoisin, g, tour::Opts(2), &out);
+  tArretes* t = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(0, 2), &out);
   EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"),
             (std::vector<std::string>{"HPlusProcheVoisin: insertion de 3 apres 0", "HPlusProcheVoisin: insertion de 1 apres 3",
                                       "HPlusProcheVoisin: insertion de 2 apres 1"}));
@@ -28,7 +28,7 @@ TEST(NearestNeighbour, TiesHugeWeightsAndTwoVertices) {
   delete t;
   EuclidianGraphe two(2);
   two.Set(0, 1, 7);
-  t = tour::Run(PVC_HPlusProcheVoisin, two, tour::Opts(1), &out);
+  t = tour::Run(PVC_HPlusProcheVoisin, two, pvc::OptionsWord(0, 1), &out);
   ASSERT_NE(t, nullptr);
   EXPECT_TRUE(tour::IsTour(*t));
   EXPECT_EQ(out, "HPlusProcheVoisin: algorithme du plus proche voisin, graphe de 2 sommets\n"
@@ -60,7 +60,7 @@ TEST(NearestNeighbour, MatchesTheLiteralScan) {
         last = pick;
       }
       std::string out;
-      delete tour::Run(PVC_HPlusProcheVoisin, g, tour::Opts(2), &out);
+      delete tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(0, 2), &out);
       EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"), literal) << "n " << n << " range " << range;
     }
 }

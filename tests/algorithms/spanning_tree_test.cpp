@@ -47,7 +47,7 @@ TEST(ARPM_Prim, StepsMatchTheLiteralScan) {
         else
           tour::Fill(g, 1000, range % 1001, seed);
         std::string out;
-        tArretes* tree = tour::Run(ARPM_Prim, g, tour::Opts(2), &out);
+        tArretes* tree = tour::Run(ARPM_Prim, g, pvc::OptionsWord(0, 2), &out);
         ASSERT_NE(tree, nullptr);
         ASSERT_EQ(out, LiteralPrim(g)) << "n " << n << " range " << range << " seed " << seed;
         ASSERT_EQ(tour::EdgesOf(*tree).size(), n - 1u);
@@ -59,7 +59,7 @@ TEST(HARPM, TwoVerticesAllZeroAndRandomInstances) {
   EuclidianGraphe two(2);
   two.Set(0, 1, 11);
   std::string out;
-  delete tour::Run(PVC_HARPM, two, tour::Opts(2), &out);
+  delete tour::Run(PVC_HARPM, two, pvc::OptionsWord(0, 2), &out);
   EXPECT_EQ(out, "HARPM: parcours prefixe d'un ARPM sur un graphe de 2 sommets\n" + kPrimOpening +
                      "insertion de 0-1\n"
                      "gen_parcours_prefixe: ajout de 0, depuis -1\n"
@@ -79,7 +79,7 @@ TEST(HARPM, TwoVerticesAllZeroAndRandomInstances) {
     for (uint32_t side : {4u, 100u, 100000u}) {
       EuclidianGraphe g(n);
       tour::Fill(g, 1000, side, n + side);
-      r = tour::Run(PVC_HARPM, g, tour::Opts(1), &out);
+      r = tour::Run(PVC_HARPM, g, pvc::OptionsWord(0, 1), &out);
       ASSERT_NE(r, nullptr);
       EXPECT_TRUE(tour::IsTour(*r)) << "n " << n;
       EXPECT_NE(out.find("HARPM: fin, chemin de longueur " + std::to_string(g.Eval(r)) + " trouve\n"), std::string::npos);

@@ -17,11 +17,6 @@ namespace tour {
 
 using Edge = std::pair<int, int>;
 
-/// Options word: output level, option byte of the solve line, draw interval.
-inline unsigned long Opts(int level, unsigned byte = 0, unsigned interval = 0) {
-  return (static_cast<unsigned long>(byte) << 24) | (static_cast<unsigned long>(level) << 16) | interval;
-}
-
 /// Coordinates drawn from seed in 0 .. coordmax, truncated Euclidean weights; the
 /// instance's coordinate bound (MaxCoord) is maxcoord.
 inline void Fill(EuclidianGraphe& g, uint32_t maxcoord, uint32_t coordmax, unsigned seed) {

@@ -61,7 +61,7 @@ TEST(H2Opt, MatchesArrayReferenceOnRandomInstances) {
         delete nn;
         const Reference ref = ReferenceTwoOpt(g, start);
         std::string out;
-        tArretes* r = tour::Run(PVC_H2Opt, g, tour::Opts(5), &out);
+        tArretes* r = tour::Run(PVC_H2Opt, g, pvc::OptionsWord(0, 5), &out);
         SCOPED_TRACE(testing::Message() << "n=" << n << " coordmax=" << coordmax << " seed=" << seed);
         ASSERT_NE(r, nullptr);
         EXPECT_TRUE(tour::IsTour(*r));
@@ -83,7 +83,7 @@ TEST(H2Opt, SmallAndFlatInstancesComeBackUnchanged) {
     EuclidianGraphe g(n);
     tour::Fill(g, 100, 100, 5);
     std::string out;
-    tArretes* r = tour::Run(PVC_H2Opt, g, tour::Opts(3), &out);
+    tArretes* r = tour::Run(PVC_H2Opt, g, pvc::OptionsWord(0, 3), &out);
     ASSERT_NE(r, nullptr);
     EXPECT_TRUE(tour::IsTour(*r));
     EXPECT_EQ(tour::Lines(out, "H2Opt: test").size(), n == 2 ? 0u : 1u);

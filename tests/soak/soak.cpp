@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     for (int row = 0; Algorithmes[row].Name; ++row)
       for (unsigned long level = 0; level <= 5; ++level, ++runs) {
         // Any option byte; the elastic net with its short schedule.
-        const unsigned long options = (level << 16) | ((row == 6 ? 1 : k % 16ul) << 24);
+        const unsigned long options = pvc::OptionsWord(0, level, row == 6 ? 1 : k % 16);
         srand(k);
         fflush(stdout);
         dup2(fileno(devnull), 1);
