@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "algorithms/algorithms.h"
 #include "shell/shell.h"
 
 namespace {
