@@ -57,12 +57,11 @@ int FindAlgorithm(const char* word);
 /// Sleeps interval x 10 ms.
 void DrawPause(unsigned interval);
 
-/// Prints "<name>: erreur, memoire insuffisante\n" at output level 1 and above.
-void ReportOutOfMemory(const char* name, int output);
-/// Prints "<name>: interrompu\n" at output level 1 and above.
-void ReportInterrupted(const char* name, int output);
-/// After an inner algorithm returned no tour, which happens only when the run was
-/// interrupted or memory ran out: reports whichever of the two it was under `name`.
-void ReportInnerFailure(const char* name, int output);
+/// The one way an algorithm (or an algorithm it called) that stops early reports it: at
+/// output level 1 and above prints "<name>: interrompu\n" when the user interrupted the
+/// run, else "<name>: erreur, memoire insuffisante\n" (the only other way a run stops
+/// early); returns null, the failed run's answer. Whatever the run held is released by its
+/// owners going out of scope.
+tArretes* Fail(const char* name, int output);
 
 }  // namespace pvc

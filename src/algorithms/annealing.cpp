@@ -88,76 +88,37 @@ tArretes* PVC_HRecuitSimule(EuclidianGraphe* e, unsigned long options) {
     printf("HRecuitSimule: recherche d'une solution initiale\n");
   }
 
-  tArretes* ta = PVC_HPlusProcheVoisin(e, options);
-  if (ta == nullptr) {
-    pvc::ReportInnerFailure(kName, Output);
-    return nullptr;
-  }
-  tArrete* chemin = ta->CircuitAsLinkedList();
-  if (chemin == nullptr) {
-    const bool oom = ta->OutOfMemory();
-    delete ta;
-    if (oom)
-      pvc::ReportOutOfMemory(kName, Output);
-    else if (Output >= Important)
-      printf("H2Opt: erreur, echec de CircuitAsLinkedList\n");
-    return nullptr;
-  }
-
-  char* reversedsommets = static_cast<char*>(pvc::Calloc(n, 1));
-  tArrete** depart = reversedsommets ? static_cast<tArrete**>(pvc::Malloc(sizeof(tArrete*) * n)) : nullptr;
-  if (depart == nullptr) {
-    free(reversedsommets);
-    pvc::DeleteRing(chemin, nullptr);
-    delete ta;
-    pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
+  pvc::RingTour tour;
+  if (!tour.Start(e, options, kName, nullptr)) return nullptr;
+  pvc::Array<tArrete*> depart = pvc::NewArray<tArrete*>(n);
+  if (!depart) return pvc::Fail(kName, Output);
   // Every record stands for one tour edge for the whole run, so a uniform draw among them
   // is a uniform draw among the edges, without walking the ring.
-  tArrete* cur = chemin;
+  tArrete* cur = tour.chemin;
   for (unsigned k = 0; k < n; ++k, cur = cur->GetNext2()) depart[k] = cur;
 
   const char* trace = Output >= UltraDetailed ? kName : nullptr;
-  bool interrupted = false, oom = false;
-  for (uint32_t s = 0; s < schedule.stages && !interrupted && !oom; ++s) {
+  for (uint32_t s = 0; s < schedule.stages; ++s) {
     if (Output >= Detailed)
       printf("HRecuitSimule: temperature=%f, (circuit actuel: %llu)\n", static_cast<double>(temperature),
-             e->Eval(ta));
+             e->Eval(tour.ta));
     for (uint32_t t = 0; t < schedule.transitions; ++t) {
-      if (pvc::Interrupted()) {
-        interrupted = true;
-        break;
-      }
+      if (pvc::Interrupted()) return pvc::Fail(kName, Output);
       if (Output >= Verbose) printf("transition %u sur %u\n", t, schedule.transitions);
       tArrete* dep = depart[static_cast<unsigned>(rand()) % n];
       Exchange x;
-      const bool found = Output >= Verbose ? FindExchange<true>(e, dep, reversedsommets, temperature, x)
-                                           : FindExchange<false>(e, dep, reversedsommets, temperature, x);
+      const bool found = Output >= Verbose ? FindExchange<true>(e, dep, tour.marks, temperature, x)
+                                           : FindExchange<false>(e, dep, tour.marks, temperature, x);
       if (!found) continue;
-      if (!pvc::ApplyTwoOptMove(x.rec[0], x.rev[0], x.rec[1], x.rev[1], reversedsommets, ta, trace)) {
-        oom = true;
-        break;
-      }
+      if (!pvc::ApplyTwoOptMove(x.rec[0], x.rev[0], x.rec[1], x.rev[1], tour.marks, tour.ta, trace))
+        return pvc::Fail(kName, Output);
       if (interval != 0) {
-        e->Draw(ta, nullptr);
+        e->Draw(tour.ta, nullptr);
         pvc::DrawPause(interval);
       }
     }
     temperature = pvc::AnnealingCool(temperature);
   }
-
-  pvc::DeleteRing(chemin, reversedsommets);
-  free(reversedsommets);
-  free(depart);
-  if (interrupted || oom) {
-    delete ta;
-    if (interrupted)
-      pvc::ReportInterrupted(kName, Output);
-    else
-      pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
-  if (Output >= Important) printf("HRecuitSimule: fin, circuit de longueur %llu trouve\n", e->Eval(ta));
-  return ta;
+  if (Output >= Important) printf("HRecuitSimule: fin, circuit de longueur %llu trouve\n", e->Eval(tour.ta));
+  return tour.TakeTour();
 }

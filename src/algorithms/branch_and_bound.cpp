@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "containers/resources.h"
 
@@ -27,17 +28,12 @@ int ASEOutputLevel = 0;
 unsigned long ASEOptions = 0;
 tArretes* ASEArretes = nullptr;
 char* ASEBuff = nullptr;
-int ASEFailure = kASEOk;
 
 uint64_t ASEEval(EuclidianGraphe* e, int& atteinte, char* usedsommets, int CurrentSommet, int* chemin,
                  int longueurchemin, bool continuesibornenonatteinte) {
   const int n = static_cast<int>(e->GetSommets());
   // Ties can make this search branch out widely; let Ctrl-C end it.
-  if (pvc::Interrupted()) {
-    ASEFailure = kASEInterrupted;
-    atteinte = 0;
-    return 0;
-  }
+  if (pvc::Interrupted()) return kASEStopped;
   uint64_t currentp = 0;
   if (ASEOutputLevel >= Verbose) printf("+\n");
   for (;;) {
@@ -108,12 +104,8 @@ uint64_t ASEEval(EuclidianGraphe* e, int& atteinte, char* usedsommets, int Curre
 
     // A tie: every tied branch has the same bound, so the first one gives it; the others
     // are followed only to learn whether one of them attains it.
-    char* scratch = static_cast<char*>(pvc::Malloc(static_cast<size_t>(n)));
-    if (scratch == nullptr) {
-      ASEFailure = kASEOutOfMemory;
-      atteinte = 0;
-      return 0;
-    }
+    pvc::Array<char> scratch = pvc::NewArray<char>(static_cast<size_t>(n));
+    if (!scratch) return kASEStopped;
     currentp += minp;
     usedsommets[CurrentSommet] = 1;
     uint64_t longueur = 0;
@@ -122,22 +114,16 @@ uint64_t ASEEval(EuclidianGraphe* e, int& atteinte, char* usedsommets, int Curre
       if (usedsommets[j] || e->Get(j, CurrentSommet) != minp) continue;
       ++tried;
       chemin[longueurchemin] = j;
-      memcpy(scratch, usedsommets, static_cast<size_t>(n));
+      memcpy(scratch.get(), usedsommets, static_cast<size_t>(n));
       int _atteinte = 1;
-      uint64_t r = ASEEval(e, _atteinte, scratch, j, chemin, longueurchemin + 1, tried == 1);
-      if (ASEFailure != kASEOk) {
-        free(scratch);
-        atteinte = 0;
-        return 0;
-      }
+      uint64_t r = ASEEval(e, _atteinte, scratch.get(), j, chemin, longueurchemin + 1, tried == 1);
+      if (r == kASEStopped) return kASEStopped;
       if (tried == 1) longueur = r;
       if (_atteinte == 1) {
         atteinte = 1;
-        free(scratch);
         return currentp + longueur;
       }
     }
-    free(scratch);
     atteinte = 0;
     return currentp + longueur;
   }
@@ -146,7 +132,7 @@ uint64_t ASEEval(EuclidianGraphe* e, int& atteinte, char* usedsommets, int Curre
 namespace {
 
 // Expands the open leaf a at depth position: one child per unused vertex whose bound
-// does not exceed the best length. False when the run must stop (ASEFailure set).
+// does not exceed the best length. False when the run must stop.
 bool Expand(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemin, unsigned long position,
             char* usedsommets, int* meilleurchemin, uint64_t currentlength) {
   const int n = static_cast<int>(e->GetSommets());
@@ -158,7 +144,7 @@ bool Expand(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemin, u
     memcpy(ASEBuff, usedsommets, static_cast<size_t>(n));
     int atteint = 1;
     uint64_t eval = ASEEval(e, atteint, ASEBuff, v, chemin, static_cast<int>(position) + 2, true);
-    if (ASEFailure != kASEOk) {
+    if (eval == kASEStopped) {
       usedsommets[a->s] = 0;
       return false;
     }
@@ -171,7 +157,6 @@ bool Expand(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemin, u
       Arbre* c = pvc::New<Arbre>();
       if (c == nullptr) {
         usedsommets[a->s] = 0;
-        ASEFailure = kASEOutOfMemory;
         return false;
       }
       c->s = static_cast<uint32_t>(v);
@@ -195,10 +180,7 @@ bool DrawPath(Arbre* a, EuclidianGraphe* e) {
   ASEArretes->Clear();
   for (Arbre* m = a; m->Parent != nullptr; m = static_cast<Arbre*>(m->Parent))
     ASEArretes->Add(static_cast<int>(m->s), static_cast<int>(static_cast<Arbre*>(m->Parent)->s));
-  if (ASEArretes->OutOfMemory()) {
-    ASEFailure = kASEOutOfMemory;
-    return false;
-  }
+  if (ASEArretes->OutOfMemory()) return false;
   e->Draw(ASEArretes, nullptr);
   pvc::DrawPause(pvc::DrawIntervalOf(ASEOptions));
   return true;
@@ -214,10 +196,7 @@ int ASEParcours(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemi
   // stack only grows with the depth of the tree. A closed node passes the walk on to its
   // following sibling like any other node.
   while (a != nullptr) {
-    if (pvc::Interrupted()) {
-      ASEFailure = kASEInterrupted;
-      return 0;
-    }
+    if (pvc::Interrupted()) return -1;
     chemin[position] = static_cast<int>(a->s);
     if (ASEOutputLevel >= UltraDetailed)
       printf("=>%u   (borne %llu, sous chemin %llu)\n", a->s, static_cast<unsigned long long>(a->borneinf),
@@ -232,7 +211,7 @@ int ASEParcours(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemi
       Eradicate(static_cast<Arbre*>(a->Child));
       a->Child = nullptr;
     } else if (a->Child == nullptr) {
-      if (pvc::DrawIntervalOf(ASEOptions) != 0 && !DrawPath(a, e)) return 0;
+      if (pvc::DrawIntervalOf(ASEOptions) != 0 && !DrawPath(a, e)) return -1;
       if (position == n - 1) {
         uint64_t length = currentlength + e->Get(chemin[0], static_cast<int>(a->s));
         if (length < bestsolution) {
@@ -243,7 +222,7 @@ int ASEParcours(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemi
         }
         a->ferme = true;
       } else if (!Expand(a, e, bestsolution, chemin, position, usedsommets, meilleurchemin, currentlength)) {
-        return 0;
+        return -1;
       }
       if (ASEOutputLevel >= UltraDetailed) printf("<=%u\n", a->s);
       if (a->Child != nullptr) any = 1;
@@ -253,7 +232,7 @@ int ASEParcours(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemi
       int r = ASEParcours(c, e, bestsolution, chemin, position + 1, usedsommets, meilleurchemin,
                           currentlength + e->Get(static_cast<int>(a->s), static_cast<int>(c->s)));
       usedsommets[a->s] = 0;
-      if (ASEFailure != kASEOk) return 0;
+      if (r < 0) return r;
       if (ASEOutputLevel >= UltraDetailed) printf("<=%u\n", a->s);
       if (r) any = 1;
     }
@@ -287,25 +266,19 @@ void ClearArbre(Arbre* root) {
 
 namespace {
 
+// Everything a run holds: the search tree, its arrays and the module's buffers, released
+// whichever way the run ends.
 struct ASEState {
   Arbre* root = nullptr;
-  char* usedsommets = nullptr;
-  int* chemin = nullptr;
-  int* meilleurchemin = nullptr;
+  pvc::Array<char> usedsommets;
+  pvc::Array<int> chemin;
+  pvc::Array<int> meilleurchemin;
 
-  // Frees the tree (root included), the arrays and the module's buffers.
-  void Release() {
+  ~ASEState() {
     if (root) {
       ClearArbre(root);
       delete root;
-      root = nullptr;
     }
-    free(usedsommets);
-    free(chemin);
-    free(meilleurchemin);
-    usedsommets = nullptr;
-    chemin = nullptr;
-    meilleurchemin = nullptr;
     free(ASEBuff);
     ASEBuff = nullptr;
     delete ASEArretes;
@@ -315,15 +288,6 @@ struct ASEState {
 
 const char kName[] = "ASepEval";
 
-tArretes* Fail(ASEState& st, int kind) {
-  st.Release();
-  if (kind == kASEInterrupted)
-    pvc::ReportInterrupted(kName, ASEOutputLevel);
-  else
-    pvc::ReportOutOfMemory(kName, ASEOutputLevel);
-  return nullptr;
-}
-
 }  // namespace
 
 tArretes* ASERun(EuclidianGraphe* e, unsigned long options, fExec initial) {
@@ -331,7 +295,6 @@ tArretes* ASERun(EuclidianGraphe* e, unsigned long options, fExec initial) {
   const unsigned interval = pvc::DrawIntervalOf(options);
   ASEOutputLevel = pvc::OutputOf(options);
   ASEOptions = options;
-  ASEFailure = kASEOk;
   ASEArretes = nullptr;
   ASEBuff = nullptr;
   ASEState st;
@@ -340,42 +303,36 @@ tArretes* ASERun(EuclidianGraphe* e, unsigned long options, fExec initial) {
   if (interval != 0) ok = (ASEArretes = tArretes::New(n)) != nullptr;
   if (ASEOutputLevel >= Important) printf("ASepEval: algorithme exact de s\351paration/evaluation, d\351marrage\n");
   ok = ok && (ASEBuff = static_cast<char*>(pvc::Malloc(n))) != nullptr;
-  ok = ok && (st.usedsommets = static_cast<char*>(pvc::Calloc(n, 1))) != nullptr;
-  ok = ok && (st.chemin = static_cast<int*>(pvc::Malloc(sizeof(int) * n))) != nullptr;
+  ok = ok && (st.usedsommets = pvc::NewArray<char>(n, true));
+  ok = ok && (st.chemin = pvc::NewArray<int>(n));
   ok = ok && (st.root = pvc::New<Arbre>()) != nullptr;
-  if (!ok) return Fail(st, kASEOutOfMemory);
+  if (!ok) return pvc::Fail(kName, ASEOutputLevel);
   st.root->s = 0;
   st.root->ferme = false;
 
-  tArretes* first = initial(e, options);
-  if (first == nullptr) {
-    if (pvc::Interrupted()) return Fail(st, kASEInterrupted);
-    st.Release();
+  std::unique_ptr<tArretes> first(initial(e, options));
+  if (first && !(st.meilleurchemin = pvc::Array<int>(first->CircuitAsArray())) && first->OutOfMemory())
+    return pvc::Fail(kName, ASEOutputLevel);
+  if (!st.meilleurchemin) {
+    if (pvc::Interrupted()) return pvc::Fail(kName, ASEOutputLevel);
     if (ASEOutputLevel >= Important) printf("ASepEval: erreur, pas de solution initiale\n");
     return nullptr;
   }
-  uint64_t bestlength = e->Eval(first);
-  st.meilleurchemin = first->CircuitAsArray();
-  const bool firstOutOfMemory = first->OutOfMemory();
-  delete first;
-  if (st.meilleurchemin == nullptr) {
-    if (firstOutOfMemory) return Fail(st, kASEOutOfMemory);
-    st.Release();
-    if (ASEOutputLevel >= Important) printf("ASepEval: erreur, pas de solution initiale\n");
-    return nullptr;
-  }
+  uint64_t bestlength = e->Eval(first.get());
+  first.reset();
 
   st.chemin[0] = 0;
   int atteinte = 1;
-  st.root->borneinf = ASEEval(e, atteinte, st.usedsommets, 0, st.chemin, 1, true);
-  memset(st.usedsommets, 0, n);
-  if (ASEFailure != kASEOk) return Fail(st, ASEFailure);
+  st.root->borneinf = ASEEval(e, atteinte, st.usedsommets.get(), 0, st.chemin.get(), 1, true);
+  memset(st.usedsommets.get(), 0, n);
+  if (st.root->borneinf == kASEStopped) return pvc::Fail(kName, ASEOutputLevel);
 
   int depth = 0;
   for (;;) {
-    if (pvc::Interrupted()) return Fail(st, kASEInterrupted);
-    int more = ASEParcours(st.root, e, bestlength, st.chemin, 0, st.usedsommets, st.meilleurchemin, 0);
-    if (ASEFailure != kASEOk) return Fail(st, ASEFailure);
+    if (pvc::Interrupted()) return pvc::Fail(kName, ASEOutputLevel);
+    int more = ASEParcours(st.root, e, bestlength, st.chemin.get(), 0, st.usedsommets.get(),
+                           st.meilleurchemin.get(), 0);
+    if (more < 0) return pvc::Fail(kName, ASEOutputLevel);
     if (!more) break;
     ++depth;
     if (ASEOutputLevel >= Detailed)
@@ -386,28 +343,24 @@ tArretes* ASERun(EuclidianGraphe* e, unsigned long options, fExec initial) {
   if (ASEOutputLevel >= UltraDetailed)
     printf("ASepEval: solution(%llu)\n", static_cast<unsigned long long>(bestlength));
 
-  tArretes* result = tArretes::New(n);
-  if (result == nullptr) return Fail(st, kASEOutOfMemory);
-  const int* m = st.meilleurchemin;
+  std::unique_ptr<tArretes> result(tArretes::New(n));
+  if (!result) return pvc::Fail(kName, ASEOutputLevel);
+  const int* m = st.meilleurchemin.get();
   for (unsigned k = 0; k + 1 < n; ++k) {
     result->Add(m[k], m[k + 1]);
     if (ASEOutputLevel >= UltraDetailed) printf("ASepEval: %d-%d\n", m[k], m[k + 1]);
   }
   // For two vertices this repeats the only edge, which Add refuses.
   result->Add(m[0], m[n - 1]);
-  if (result->OutOfMemory()) {
-    delete result;
-    return Fail(st, kASEOutOfMemory);
-  }
+  if (result->OutOfMemory()) return pvc::Fail(kName, ASEOutputLevel);
 
-  st.Release();
   if (interval != 0) {
-    e->Draw(result, nullptr);
+    e->Draw(result.get(), nullptr);
     pvc::DrawPause(interval);
   }
   if (ASEOutputLevel >= Important)
-    printf("ASepEval: chemin optimal de longueur %llu trouv\351\n", e->Eval(result));
-  return result;
+    printf("ASepEval: chemin optimal de longueur %llu trouv\351\n", e->Eval(result.get()));
+  return result.release();
 }
 
 tArretes* PVC_ASeparationEvaluation(EuclidianGraphe* e, unsigned long options) {

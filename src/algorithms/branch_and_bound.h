@@ -17,27 +17,27 @@ class Arbre : public xTree {
 /// What a blocked ASEEval returns when asked not to finish the bound; callers drop it.
 constexpr uint64_t kASEBlocked = UINT64_MAX;
 
-/// Why the search stopped early: set by ASEEval and ASEParcours, which then return at
-/// once (their return values are meaningless), and reset by each run.
-enum ASEFailureKind { kASEOk = 0, kASEOutOfMemory = 1, kASEInterrupted = 2 };
+/// What ASEEval returns when the run must stop (interrupted, or out of memory): no bound
+/// reaches it, since bounds are sums of at most 2^32 weights below 2^32.
+constexpr uint64_t kASEStopped = UINT64_MAX - 1;
 
 extern int ASEOutputLevel;       ///< output level of the current run
 extern unsigned long ASEOptions;  ///< options word of the current run
 extern tArretes* ASEArretes;      ///< path being drawn; only with a draw interval
 extern char* ASEBuff;             ///< Sommets bytes: the used flags handed to ASEEval
-extern int ASEFailure;            ///< an ASEFailureKind
 
 /// Lower bound for completing chemin[0 .. longueurchemin-1], whose last vertex is
 /// CurrentSommet: the cheapest edge at CurrentSommet and at every unused vertex. Marks
 /// usedsommets and writes the greedy completion into chemin behind the path; atteinte
 /// becomes 1 when that completion is a tour of exactly the bound. A blocked walk returns
-/// kASEBlocked when continuesibornenonatteinte is false.
+/// kASEBlocked when continuesibornenonatteinte is false; kASEStopped when the run must stop.
 uint64_t ASEEval(EuclidianGraphe* e, int& atteinte, char* usedsommets, int CurrentSommet, int* chemin,
                  int longueurchemin, bool continuesibornenonatteinte);
 
 /// One pass over node a, its subtree and its following siblings; a lies at depth
-/// position and currentlength is the length of its path. Non-zero when another pass is
-/// worth making.
+/// position and currentlength is the length of its path. Positive when another pass is
+/// worth making, 0 when not, negative when the run must stop (interrupted, or out of
+/// memory).
 int ASEParcours(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemin, unsigned long position,
                 char* usedsommets, int* meilleurchemin, uint64_t currentlength);
 

@@ -18,22 +18,12 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
 
 namespace {
-
-// Deletes every arc of the ring that contains first (which may be null).
-void DeleteRing(tArrete* first) {
-  if (!first) return;
-  first->GetPrev2()->SetNext2(nullptr);
-  while (first) {
-    tArrete* next = first->GetNext2();
-    delete first;
-    first = next;
-  }
-}
 
 // Rank of an insertion cost: the cost itself, or above every non-negative cost when it
 // is negative.
@@ -48,25 +38,19 @@ tArretes* PVC_HMoindreCout(EuclidianGraphe* e, unsigned long Options) {
   const unsigned n = e->GetSommets();
   if (Output >= Important) printf("HMoindreCout: Heuristique du moindre cout sur un graphe de %d sommets\n", n);
 
-  tArretes* circuit = tArretes::New(n);
-  char* SommetsTraites = circuit ? static_cast<char*>(pvc::Calloc(n, 1)) : nullptr;
-  tArrete* Circuit = nullptr;
-  // One exit for every failure: release what is held, report, answer null.
-  auto fail = [&](bool interrupted) -> tArretes* {
-    DeleteRing(Circuit);
-    free(SommetsTraites);
-    delete circuit;
-    if (interrupted)
-      pvc::ReportInterrupted(kName, Output);
-    else
-      pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  };
-  if (!SommetsTraites) return fail(false);
+  std::unique_ptr<tArretes> circuit(tArretes::New(n));
+  pvc::Array<char> SommetsTraites = circuit ? pvc::NewArray<char>(n, true) : nullptr;
+  if (!SommetsTraites) return pvc::Fail(kName, Output);
   SommetsTraites[0] = 1;
+  // The ring of arcs; its arcs are deleted whichever way the run ends.
+  struct Ring {
+    tArrete* head = nullptr;
+    ~Ring() { DeleteRing(head); }
+  } ring;
+  tArrete*& Circuit = ring.head;
 
   for (unsigned k = 1; k < n; ++k) {
-    if (pvc::Interrupted()) return fail(true);
+    if (pvc::Interrupted()) return pvc::Fail(kName, Output);
     if (Output >= UltraDetailed) printf("HMoindreCout: recherche du %d ieme sommet a inserer\n", k + 1);
 
     // Starts above every rank, so the first candidate met is always taken.
@@ -102,22 +86,18 @@ tArretes* PVC_HMoindreCout(EuclidianGraphe* e, unsigned long Options) {
     const int v = static_cast<int>(MeilleurSommet);
     if (!Circuit) {
       // The first two arcs, 0 -> v and v -> 0, stand for the single edge (0, v).
-      tArrete* there = pvc::New<tArrete>();
-      if (!there) return fail(false);
-      tArrete* back = pvc::New<tArrete>();
-      if (!back) {
-        delete there;
-        return fail(false);
-      }
+      std::unique_ptr<tArrete> there(pvc::New<tArrete>());
+      tArrete* back = there ? pvc::New<tArrete>() : nullptr;
+      if (!back) return pvc::Fail(kName, Output);
       there->s1 = 0;
       there->s2 = v;
       back->s1 = v;
       back->s2 = 0;
       there->SetNext2(back);
       there->SetPrev2(back);
-      back->SetNext2(there);
-      back->SetPrev2(there);
-      Circuit = there;
+      back->SetNext2(there.get());
+      back->SetPrev2(there.get());
+      Circuit = there.release();
       circuit->Add(0, v);
     } else {
       const int a = Place->s1;
@@ -131,22 +111,20 @@ tArretes* PVC_HMoindreCout(EuclidianGraphe* e, unsigned long Options) {
       circuit->Add(v, b);
       if (Output >= Debug) printf("circuit rem %d %d\n\n", v, b);
       tArrete* arc = pvc::New<tArrete>();
-      if (!arc) return fail(false);
+      if (!arc) return pvc::Fail(kName, Output);
       arc->s1 = a;
       arc->s2 = v;
       Place->InsertBefore2(arc);
       Place->s1 = v;
     }
-    if (circuit->OutOfMemory()) return fail(false);
+    if (circuit->OutOfMemory()) return pvc::Fail(kName, Output);
 
     if (interval != 0) {
       pvc::DrawPause(interval);
-      e->Draw(circuit, nullptr);
+      e->Draw(circuit.get(), nullptr);
     }
   }
 
-  DeleteRing(Circuit);
-  free(SommetsTraites);
-  if (Output >= Important) printf("HMoindreCout: fin, chemin de longueur %llu trouve\n", e->Eval(circuit));
-  return circuit;
+  if (Output >= Important) printf("HMoindreCout: fin, chemin de longueur %llu trouve\n", e->Eval(circuit.get()));
+  return circuit.release();
 }

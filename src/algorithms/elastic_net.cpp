@@ -204,14 +204,6 @@ namespace {
 constexpr char kName[] = "HElastique";
 constexpr unsigned ElMaxThreads = 4;
 
-// Everything a run holds besides the globals.
-struct Run {
-  unsigned n = 0;
-  unsigned* ElThreadFirstSommet = nullptr;
-  pthread_t handles[ElMaxThreads];
-  unsigned started = 0;
-};
-
 // Starts a worker with SIGINT blocked, so that the main thread alone takes Ctrl-C; the
 // driver's own mask is restored afterwards.
 bool StartWorker(pthread_t* handle, SommetInfo* first) {
@@ -225,41 +217,44 @@ bool StartWorker(pthread_t* handle, SommetInfo* first) {
   return rc == 0;
 }
 
-// Ends the workers started so far: once all of them wait, one Die signal, then joins.
-void EndWorkers(Run& run) {
-  if (run.started == 0) return;
-  synchronizer_waitforwaiters(HELSem, run.started);
-  HELState = Die;
-  synchronizer_signal(HELSem);
-  for (unsigned w = 0; w < run.started; ++w) pthread_join(run.handles[w], nullptr);
-  run.started = 0;
-}
+// Everything a run holds besides the globals; whichever way the run ends, the workers are
+// ended and the arrays and the synchronizer released.
+struct Run {
+  unsigned n = 0;
+  unsigned* ElThreadFirstSommet = nullptr;
+  pthread_t handles[ElMaxThreads];
+  unsigned started = 0;
 
-// Releases the arrays and the synchronizer; the workers must have ended.
-void ReleaseAll(Run& run) {
-  free(ElSommets);
-  free(HELWeightSum);
-  if (HELWeights != nullptr)
-    for (unsigned i = 0; i < run.n; ++i) free(HELWeights[i]);
-  free(HELWeights);
-  free(HELCoords);
-  free(run.ElThreadFirstSommet);
-  if (HELSem != nullptr) synchronizer_destroy(HELSem);
-  ElSommets = nullptr;
-  HELWeightSum = nullptr;
-  HELWeights = nullptr;
-  HELCoords = nullptr;
-  HELSem = nullptr;
-  run.ElThreadFirstSommet = nullptr;
-}
+  ~Run() {
+    EndWorkers();
+    free(ElSommets);
+    free(HELWeightSum);
+    if (HELWeights != nullptr)
+      for (unsigned i = 0; i < n; ++i) free(HELWeights[i]);
+    free(HELWeights);
+    free(HELCoords);
+    free(ElThreadFirstSommet);
+    if (HELSem != nullptr) synchronizer_destroy(HELSem);
+    ElSommets = nullptr;
+    HELWeightSum = nullptr;
+    HELWeights = nullptr;
+    HELCoords = nullptr;
+    HELSem = nullptr;
+  }
 
-tArretes* Fail(Run& run, bool threads, int output) {
-  EndWorkers(run);
-  ReleaseAll(run);
-  if (!threads)
-    pvc::ReportOutOfMemory(kName, output);
-  else if (output >= Important)
-    printf("HElastique: erreur, impossible de demarrer les threads\n");
+  // Ends the workers started so far: once all of them wait, one Die signal, then joins.
+  void EndWorkers() {
+    if (started == 0) return;
+    synchronizer_waitforwaiters(HELSem, started);
+    HELState = Die;
+    synchronizer_signal(HELSem);
+    for (unsigned w = 0; w < started; ++w) pthread_join(handles[w], nullptr);
+    started = 0;
+  }
+};
+
+tArretes* ThreadsFail(int output) {
+  if (output >= Important) printf("HElastique: erreur, impossible de demarrer les threads\n");
   return nullptr;
 }
 
@@ -284,22 +279,22 @@ tArretes* PVC_HElastique(EuclidianGraphe* e, unsigned long options) {
   HELNumSommets = N0;
 
   HELSem = synchronizer_new();
-  if (HELSem == nullptr) return Fail(run, errno != ENOMEM, Output);
+  if (HELSem == nullptr) return errno != ENOMEM ? ThreadsFail(Output) : pvc::Fail(kName, Output);
   run.ElThreadFirstSommet = static_cast<unsigned*>(pvc::Malloc(ElMaxThreads * sizeof(unsigned)));
-  if (run.ElThreadFirstSommet == nullptr) return Fail(run, false, Output);
+  if (run.ElThreadFirstSommet == nullptr) return pvc::Fail(kName, Output);
   HELCoords = static_cast<fPOINT*>(pvc::Malloc(ElMaxSommets * sizeof(fPOINT)));
-  if (HELCoords == nullptr) return Fail(run, false, Output);
+  if (HELCoords == nullptr) return pvc::Fail(kName, Output);
   HELWeights = static_cast<double**>(pvc::Calloc(n, sizeof(double*)));
-  if (HELWeights == nullptr) return Fail(run, false, Output);
+  if (HELWeights == nullptr) return pvc::Fail(kName, Output);
   run.n = n;
   for (unsigned i = 0; i < n; ++i) {
     HELWeights[i] = static_cast<double*>(pvc::Malloc(ElMaxSommets * sizeof(double)));
-    if (HELWeights[i] == nullptr) return Fail(run, false, Output);
+    if (HELWeights[i] == nullptr) return pvc::Fail(kName, Output);
   }
   HELWeightSum = static_cast<double*>(pvc::Malloc(n * sizeof(double)));
-  if (HELWeightSum == nullptr) return Fail(run, false, Output);
+  if (HELWeightSum == nullptr) return pvc::Fail(kName, Output);
   ElSommets = static_cast<SommetInfo*>(pvc::Malloc(ElMaxSommets * sizeof(SommetInfo)));
-  if (ElSommets == nullptr) return Fail(run, false, Output);
+  if (ElSommets == nullptr) return pvc::Fail(kName, Output);
 
   HELAlpha = 0.2;
   HELBeta = 2.0;
@@ -314,7 +309,7 @@ tArretes* PVC_HElastique(EuclidianGraphe* e, unsigned long options) {
     const unsigned count = q + (w < r ? 1 : 0);
     run.ElThreadFirstSommet[w] = next;
     HEL_PlaceBlock(next, count, N0, n, M, rayon, Output);
-    if (!StartWorker(&run.handles[w], &ElSommets[next])) return Fail(run, true, Output);
+    if (!StartWorker(&run.handles[w], &ElSommets[next])) return ThreadsFail(Output);
     ++run.started;
     next += count;
   }
@@ -323,12 +318,7 @@ tArretes* PVC_HElastique(EuclidianGraphe* e, unsigned long options) {
   while (HELK >= 0.015) {
     if (Output >= Detailed) printf("HElastique: K=%f\n", HELK);
     for (unsigned it = 0; it < ElIterations; ++it) {
-      if (pvc::Interrupted()) {
-        EndWorkers(run);
-        ReleaseAll(run);
-        pvc::ReportInterrupted(kName, Output);
-        return nullptr;
-      }
+      if (pvc::Interrupted()) return pvc::Fail(kName, Output);
       if (Output >= UltraDetailed) printf("HElastique: iteration...\n");
       if (interval != 0) {
         e->Draw(nullptr, HEL_DrawElastique);
@@ -348,14 +338,10 @@ tArretes* PVC_HElastique(EuclidianGraphe* e, unsigned long options) {
     HEL_GrowRing(longueur, n, M, ElMaxSommets, run.ElThreadFirstSommet, ElThreads, &ElFirstFavThread);
   }
 
-  EndWorkers(run);
+  run.EndWorkers();
   HEL_AttachCities(e);
   tArretes* tour = HEL_BuildTour(e);
-  ReleaseAll(run);
-  if (tour == nullptr) {
-    pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
+  if (tour == nullptr) return pvc::Fail(kName, Output);
   if (Output >= Important) printf("HElastique: chemin de longueur %llu trouv\351\n", e->Eval(tour));
   return tour;
 }

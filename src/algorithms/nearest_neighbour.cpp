@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
@@ -25,30 +26,21 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   // The untreated vertices in ascending order (vertex 0 is never a candidate). A step
   // scans them in that order, so the lowest number wins among equally close vertices, and
   // the appended vertex leaves the array; only candidates cost a look-up.
-  uint32_t* Reste = static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * (n > 1 ? n - 1 : 1)));
-  tArretes* a = Reste ? tArretes::New(n) : nullptr;
-  if (!a) {
-    free(Reste);
-    pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
+  pvc::Array<uint32_t> Reste = pvc::NewArray<uint32_t>(n > 1 ? n - 1 : 1);
+  std::unique_ptr<tArretes> a(Reste ? tArretes::New(n) : nullptr);
+  if (!a) return pvc::Fail(kName, Output);
   unsigned count = n > 1 ? n - 1 : 0;
   for (unsigned i = 0; i < count; ++i) Reste[i] = i + 1;
 
   unsigned LastSommet = 0;
   for (unsigned k = 1; k < n; ++k) {
-    if (pvc::Interrupted()) {
-      free(Reste);
-      delete a;
-      pvc::ReportInterrupted(kName, Output);
-      return nullptr;
-    }
+    if (pvc::Interrupted()) return pvc::Fail(kName, Output);
     if (Output >= UltraDetailed) printf("HPlusProcheVoisin: recherche du %d ieme sommet a inserer\n", k + 1);
     // The candidates below LastSommet find their weight in LastSommet's column of the
     // triangle, the others in its row, read in order. The search starts at the largest
     // weight with the first candidate as the answer, so an untreated vertex is always
     // found; with weights below 2^31 - 1 this is the same choice as a start at 2^31 - 1.
-    const unsigned split = static_cast<unsigned>(std::lower_bound(Reste, Reste + count, LastSommet) - Reste);
+    const unsigned split = static_cast<unsigned>(std::lower_bound(&Reste[0], &Reste[count], LastSommet) - &Reste[0]);
     uint32_t MeilleurPoid = UINT32_MAX;
     unsigned meilleur = 0;
     for (unsigned c = 0; c < split; ++c) {
@@ -71,22 +63,17 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
     }
     const unsigned MeilleurSommet = Reste[meilleur];
     if (Output >= Detailed) printf("HPlusProcheVoisin: insertion de %d apres %d\n", MeilleurSommet, LastSommet);
-    std::memmove(Reste + meilleur, Reste + meilleur + 1, sizeof(uint32_t) * (count - meilleur - 1));
+    std::memmove(&Reste[meilleur], &Reste[meilleur + 1], sizeof(uint32_t) * (count - meilleur - 1));
     --count;
     a->Add(static_cast<int>(MeilleurSommet), static_cast<int>(LastSommet));
     LastSommet = MeilleurSommet;
     if (interval != 0) {
-      e->Draw(a, nullptr);
+      e->Draw(a.get(), nullptr);
       pvc::DrawPause(interval);
     }
   }
   a->Add(static_cast<int>(LastSommet), 0);
-  free(Reste);
-  if (a->OutOfMemory()) {
-    delete a;
-    pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
-  if (Output >= Important) printf("HPlusProcheVoisin: fin, circuit de longueur %llu trouve\n", e->Eval(a));
-  return a;
+  if (a->OutOfMemory()) return pvc::Fail(kName, Output);
+  if (Output >= Important) printf("HPlusProcheVoisin: fin, circuit de longueur %llu trouve\n", e->Eval(a.get()));
+  return a.release();
 }

@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "containers/resources.h"
 
@@ -39,22 +40,13 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
 
   // The vertices outside the tree, ascending; the joining vertex leaves the array, so the
   // loops below touch only outside vertices.
-  uint32_t* dehors = static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * (n > 1 ? n - 1 : 1)));
+  pvc::Array<uint32_t> dehors = pvc::NewArray<uint32_t>(n > 1 ? n - 1 : 1);
   // For a vertex u outside the tree: the weight of its lightest edge to the tree and the
   // tree vertex at the other end (the lowest one among equally light edges).
-  uint32_t* poids = dehors ? static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * n)) : nullptr;
-  uint32_t* vers = poids ? static_cast<uint32_t*>(pvc::Malloc(sizeof(uint32_t) * n)) : nullptr;
-  tArretes* ta = vers ? tArretes::New(n) : nullptr;
-  auto release = [&]() {
-    free(dehors);
-    free(poids);
-    free(vers);
-  };
-  if (!ta) {
-    release();
-    pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
+  pvc::Array<uint32_t> poids = dehors ? pvc::NewArray<uint32_t>(n) : nullptr;
+  pvc::Array<uint32_t> vers = poids ? pvc::NewArray<uint32_t>(n) : nullptr;
+  std::unique_ptr<tArretes> ta(vers ? tArretes::New(n) : nullptr);
+  if (!ta) return pvc::Fail(kName, Output);
 
   // The pair the next step joins: least by (weight, smaller vertex, larger vertex) over the
   // keys of the outside vertices; `choisi` is the outside vertex's place in dehors. The
@@ -65,10 +57,10 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   auto consider = [&](unsigned c, unsigned u) {
     const uint32_t w = poids[u];
     if (found && w > meilleurpoid) return;
-    const unsigned t = vers[u];
-    const unsigned lo = t < u ? t : u;
-    const unsigned hi = t < u ? u : t;
-    if (!found || w < meilleurpoid || lo < meilleurs1 || (lo == meilleurs1 && hi < meilleurs2)) {
+    int lo = static_cast<int>(vers[u]), hi = static_cast<int>(u);
+    OrderPair(lo, hi);
+    if (!found || w < meilleurpoid || static_cast<unsigned>(lo) < meilleurs1 ||
+        (static_cast<unsigned>(lo) == meilleurs1 && static_cast<unsigned>(hi) < meilleurs2)) {
       found = true;
       meilleurpoid = w;
       meilleurs1 = lo;
@@ -89,27 +81,17 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
     }
   }
   for (unsigned step = 1; step < n; ++step) {
-    if (pvc::Interrupted()) {
-      release();
-      delete ta;
-      pvc::ReportInterrupted(kName, Output);
-      return nullptr;
-    }
+    if (pvc::Interrupted()) return pvc::Fail(kName, Output);
     if (Output >= Detailed) printf("insertion de %d-%d\n", meilleurs1, meilleurs2);
     ta->Add(static_cast<int>(meilleurs1), static_cast<int>(meilleurs2));
-    if (ta->OutOfMemory()) {
-      release();
-      delete ta;
-      pvc::ReportOutOfMemory(kName, Output);
-      return nullptr;
-    }
+    if (ta->OutOfMemory()) return pvc::Fail(kName, Output);
     const unsigned entrant = dehors[choisi];
-    std::memmove(dehors + choisi, dehors + choisi + 1, sizeof(uint32_t) * (count - choisi - 1));
+    std::memmove(&dehors[choisi], &dehors[choisi + 1], sizeof(uint32_t) * (count - choisi - 1));
     --count;
     // Every key meets the weight to the joining vertex, read from its column below it and
     // from its row above it, and the next step's pair is chosen on the way.
     found = false;
-    const unsigned split = static_cast<unsigned>(std::lower_bound(dehors, dehors + count, entrant) - dehors);
+    const unsigned split = static_cast<unsigned>(std::lower_bound(&dehors[0], &dehors[count], entrant) - &dehors[0]);
     for (unsigned c = 0; c < split; ++c) {
       const unsigned u = dehors[c];
       const uint32_t w = e->Row(static_cast<int>(u))[entrant - u - 1];
@@ -133,11 +115,10 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
     }
     if (interval != 0) {
       pvc::DrawPause(interval);
-      e->Draw(ta, nullptr);
+      e->Draw(ta.get(), nullptr);
     }
   }
-  release();
-  return ta;
+  return ta.release();
 }
 
 bool gen_parcours_prefixe(tArretes* ta, unsigned long* arretes, unsigned long* pos, unsigned long sommet,
@@ -151,7 +132,7 @@ bool gen_parcours_prefixe(tArretes* ta, unsigned long* arretes, unsigned long* p
     unsigned long pere;
     tArrete* cursor;
   };
-  Frame* stack = static_cast<Frame*>(pvc::Malloc(sizeof(Frame) * (n ? n : 1)));
+  pvc::Array<Frame> stack = pvc::NewArray<Frame>(n ? n : 1);
   if (!stack) return false;
   unsigned long depth = 0;
   auto enter = [&](unsigned long s, unsigned long p) {
@@ -173,7 +154,6 @@ bool gen_parcours_prefixe(tArretes* ta, unsigned long* arretes, unsigned long* p
       enter(static_cast<unsigned long>(w), f.sommet);
     }
   }
-  free(stack);
   return true;
 }
 
@@ -183,34 +163,23 @@ tArretes* PVC_HARPM(EuclidianGraphe* e, unsigned long Options) {
   const unsigned n = e->GetSommets();
   if (Output >= Important) printf("HARPM: parcours prefixe d'un ARPM sur un graphe de %d sommets\n", n);
 
-  tArretes* ta = ARPM_Prim(e, Options);
+  std::unique_ptr<tArretes> ta(ARPM_Prim(e, Options));
   if (!ta) return nullptr;  // Prim has reported why
 
-  unsigned long* arretes = static_cast<unsigned long*>(pvc::Malloc(sizeof(unsigned long) * n));
+  pvc::Array<unsigned long> arretes = pvc::NewArray<unsigned long>(n);
   unsigned long pos = 0;
-  if (!arretes || !gen_parcours_prefixe(ta, arretes, &pos, 0, kNoParent, Output >= Detailed)) {
-    free(arretes);
-    delete ta;
-    pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
+  if (!arretes || !gen_parcours_prefixe(ta.get(), arretes.get(), &pos, 0, kNoParent, Output >= Detailed))
+    return pvc::Fail(kName, Output);
   if (pos != n) {
     if (Output >= Important) printf("HARPM: erreur, parcours prefixe: sommets manquants\n");
-    delete ta;
-    free(arretes);
     return nullptr;
   }
 
   ta->Clear();
   for (unsigned i = 0; i + 1 < n; ++i) ta->Add(static_cast<int>(arretes[i]), static_cast<int>(arretes[i + 1]));
   ta->Add(static_cast<int>(arretes[0]), static_cast<int>(arretes[n - 1]));
-  free(arretes);
-  if (ta->OutOfMemory()) {
-    delete ta;
-    pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
-  if (interval != 0) e->Draw(ta, nullptr);
-  if (Output >= Important) printf("HARPM: fin, chemin de longueur %llu trouve\n", e->Eval(ta));
-  return ta;
+  if (ta->OutOfMemory()) return pvc::Fail(kName, Output);
+  if (interval != 0) e->Draw(ta.get(), nullptr);
+  if (Output >= Important) printf("HARPM: fin, chemin de longueur %llu trouve\n", e->Eval(ta.get()));
+  return ta.release();
 }

@@ -39,19 +39,9 @@ void DrawPause(unsigned interval) {
   usleep(static_cast<useconds_t>(interval) * 10000u);
 }
 
-void ReportOutOfMemory(const char* name, int output) {
-  if (output >= Important) printf("%s: erreur, memoire insuffisante\n", name);
-}
-
-void ReportInterrupted(const char* name, int output) {
-  if (output >= Important) printf("%s: interrompu\n", name);
-}
-
-void ReportInnerFailure(const char* name, int output) {
-  if (Interrupted())
-    ReportInterrupted(name, output);
-  else
-    ReportOutOfMemory(name, output);
+tArretes* Fail(const char* name, int output) {
+  if (output >= Important) printf(Interrupted() ? "%s: interrompu\n" : "%s: erreur, memoire insuffisante\n", name);
+  return nullptr;
 }
 
 }  // namespace pvc

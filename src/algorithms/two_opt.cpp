@@ -169,81 +169,38 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
     printf("H2Opt: algorithme de voisinage 2-Opt, d\351marrage\n");
     printf("H2Opt: construction d'un chemin initial\n");
   }
-  tArretes* ta = PVC_HPlusProcheVoisin(e, options);
-  if (ta == nullptr) {
-    pvc::ReportInnerFailure(kName, Output);
-    return nullptr;
-  }
-  if (Output >= Important) printf("H2Opt: initialisation\n");
-
-  tArrete* chemin = ta->CircuitAsLinkedList();
-  if (chemin == nullptr) {
-    const bool oom = ta->OutOfMemory();
-    delete ta;
-    if (oom)
-      pvc::ReportOutOfMemory(kName, Output);
-    else if (Output >= Important)
-      printf("H2Opt: erreur, echec de CircuitAsLinkedList\n");
-    return nullptr;
-  }
-  if (!CheckBuiltRing(chemin, n, Output)) {
-    pvc::DeleteRing(chemin, nullptr);
-    delete ta;
+  pvc::RingTour tour;
+  if (!tour.Start(e, options, kName, "H2Opt: initialisation\n")) return nullptr;
+  if (!CheckBuiltRing(tour.chemin, n, Output)) {
+    tour.chemin = nullptr;  // a ring that fails its check cannot be walked safely: abandoned
     if (Output >= Important) printf("H2Opt: erreur,chemin invalide\n");
     return nullptr;
   }
-
-  char* reversedsommets = static_cast<char*>(pvc::Calloc(n, 1));
   PassArrays arrays;
-  void* block = reversedsommets ? PassArrays::Allocate(n, arrays) : nullptr;
-  if (block == nullptr) {
-    free(reversedsommets);
-    pvc::DeleteRing(chemin, nullptr);
-    delete ta;
-    pvc::ReportOutOfMemory(kName, Output);
-    return nullptr;
-  }
+  pvc::Array<char> block(static_cast<char*>(PassArrays::Allocate(n, arrays)));
+  if (!block) return pvc::Fail(kName, Output);
   if (Output >= Important) printf("H2Opt: boucle principale\n");
 
-  // Releases the working state; a ring that failed its check cannot be walked safely, so
-  // its records are then abandoned rather than risk deleting one twice (moves never
-  // produce such a ring).
-  auto release = [&](bool ring_walkable) {
-    if (ring_walkable) pvc::DeleteRing(chemin, reversedsommets);
-    free(reversedsommets);
-    free(block);
-  };
   for (;;) {
-    if (pvc::Interrupted()) {
-      release(true);
-      delete ta;
-      pvc::ReportInterrupted(kName, Output);
-      return nullptr;
-    }
+    if (pvc::Interrupted()) return pvc::Fail(kName, Output);
     BestMove best = {0, {nullptr, nullptr}, {false, false}};
-    if (Output >= Debug && !DumpRing(chemin, n, reversedsommets)) {
-      release(false);
-      delete ta;
+    if (Output >= Debug && !DumpRing(tour.chemin, n, tour.marks)) {
+      tour.chemin = nullptr;  // as above
       return nullptr;
     }
     if (Output >= UltraDetailed)
-      ScanPass<true>(e, chemin, reversedsommets, n, arrays, best);
+      ScanPass<true>(e, tour.chemin, tour.marks, n, arrays, best);
     else
-      ScanPass<false>(e, chemin, reversedsommets, n, arrays, best);
+      ScanPass<false>(e, tour.chemin, tour.marks, n, arrays, best);
     if (best.gain == 0) break;
-    if (!pvc::ApplyTwoOptMove(best.rec[0], best.rev[0], best.rec[1], best.rev[1], reversedsommets, ta,
-                              Output >= Detailed ? kName : nullptr)) {
-      release(true);
-      delete ta;
-      pvc::ReportOutOfMemory(kName, Output);
-      return nullptr;
-    }
+    if (!pvc::ApplyTwoOptMove(best.rec[0], best.rev[0], best.rec[1], best.rev[1], tour.marks, tour.ta,
+                              Output >= Detailed ? kName : nullptr))
+      return pvc::Fail(kName, Output);
     if (interval != 0) {
-      e->Draw(ta, nullptr);
+      e->Draw(tour.ta, nullptr);
       pvc::DrawPause(interval);
     }
   }
-  release(true);
-  if (Output >= Important) printf("H2Opt: fin, circuit de longueur %llu trouve\n", e->Eval(ta));
-  return ta;
+  if (Output >= Important) printf("H2Opt: fin, circuit de longueur %llu trouve\n", e->Eval(tour.ta));
+  return tour.TakeTour();
 }

@@ -1,6 +1,9 @@
 #include "algorithms/two_opt_move.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "containers/resources.h"
 
 namespace pvc {
 
@@ -32,16 +35,26 @@ bool ApplyTwoOptMove(tArrete* A, bool a, tArrete* B, bool b, char* marks, tArret
   return !ta->OutOfMemory();
 }
 
-void DeleteRing(tArrete* head, const char* marks) {
-  if (!head) return;
-  bool reversed = false;
-  tArrete* cur = marks ? head->GetNext2(reversed, marks) : head->GetNext2();
-  while (cur != head) {
-    tArrete* next = marks ? cur->GetNext2(reversed, marks) : cur->GetNext2();
-    delete cur;
-    cur = next;
+RingTour::~RingTour() {
+  DeleteRing(chemin, marks);
+  std::free(marks);
+  delete ta;
+}
+
+bool RingTour::Start(EuclidianGraphe* e, unsigned long options, const char* name, const char* ready_line) {
+  const int output = OutputOf(options);
+  ta = PVC_HPlusProcheVoisin(e, options);
+  if (!ta) return Fail(name, output), false;
+  if (ready_line && output >= Important) printf("%s", ready_line);
+  chemin = ta->CircuitAsLinkedList();
+  if (!chemin) {
+    if (ta->OutOfMemory()) return Fail(name, output), false;
+    if (output >= Important) printf("H2Opt: erreur, echec de CircuitAsLinkedList\n");
+    return false;
   }
-  delete head;
+  marks = static_cast<char*>(Calloc(e->GetSommets(), 1));
+  if (!marks) return Fail(name, output), false;
+  return true;
 }
 
 }  // namespace pvc

@@ -8,6 +8,7 @@
 // only the two records at its ends, four links and two marks, whatever its length.
 #pragma once
 
+#include "algorithms/algorithms.h"
 #include "graph/arretes.h"
 #include "graph/graphe.h"
 
@@ -29,8 +30,32 @@ inline long long TwoOptGain(const Graphe* e, const tArrete* i, bool ri, const tA
 /// allocate a record (ring and marks are updated all the same, so the ring stays walkable).
 bool ApplyTwoOptMove(tArrete* A, bool a, tArrete* B, bool b, char* marks, tArretes* ta, const char* name);
 
-/// Deletes every record of a valid ring, walking from head with a fresh flag and the
-/// walking accessors over marks; marks null means a ring still as built (plain links).
-void DeleteRing(tArrete* head, const char* marks);
+/// The working tour of the 2-opt and the annealing: the nearest-neighbour tour as the edge
+/// set that is finally returned, the same tour as a ring of oriented records (head
+/// `chemin`, the record leaving vertex 0) and one reversal mark per vertex, all 0 at the
+/// start. Whatever it still holds is released when it goes out of scope.
+struct RingTour {
+  tArretes* ta = nullptr;
+  tArrete* chemin = nullptr;
+  char* marks = nullptr;
+
+  RingTour() = default;
+  RingTour(const RingTour&) = delete;
+  RingTour& operator=(const RingTour&) = delete;
+  ~RingTour();
+
+  /// Runs the nearest-neighbour heuristic with options, prints ready_line (when not null)
+  /// at output level 1, then builds the ring and the marks. False once it has reported a
+  /// failure under name: the inner run's, "H2Opt: erreur, echec de CircuitAsLinkedList\n"
+  /// (the message of both users) or a want of memory.
+  bool Start(EuclidianGraphe* e, unsigned long options, const char* name, const char* ready_line);
+
+  /// Hands the edge set over to the caller.
+  tArretes* TakeTour() {
+    tArretes* t = ta;
+    ta = nullptr;
+    return t;
+  }
+};
 
 }  // namespace pvc

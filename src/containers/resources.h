@@ -8,6 +8,8 @@
 
 #include <csignal>
 #include <cstddef>
+#include <cstdlib>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -27,6 +29,22 @@ void* Malloc(std::size_t size);
 
 /// calloc that honours the fault hook; null on failure (including size overflow).
 void* Calloc(std::size_t count, std::size_t size);
+
+/// Releases a block of Malloc or Calloc.
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+
+/// A malloc'd array that is freed when it goes out of scope; what every algorithm holds
+/// its working arrays in, so that each exit releases them.
+template <class T>
+using Array = std::unique_ptr<T[], FreeDeleter>;
+
+/// An array of count Ts from Malloc, or zero-filled from Calloc; empty on failure.
+template <class T>
+Array<T> NewArray(std::size_t count, bool zeroed = false) {
+  return Array<T>(static_cast<T*>(zeroed ? Calloc(count, sizeof(T)) : Malloc(count * sizeof(T))));
+}
 
 /// new T(args...) that honours the fault hook and never throws; null on failure.
 template <class T, class... Args>

@@ -229,15 +229,17 @@ int* tArretes::CircuitAsArray() {
   return c;
 }
 
-namespace {
-void DeleteChain(tArrete* first) {
-  while (first) {
-    tArrete* next = first->GetNext2();
-    delete first;
-    first = next;
+void DeleteRing(tArrete* head, const char* marks) {
+  if (!head) return;
+  bool reversed = false;
+  tArrete* cur = marks ? head->GetNext2(reversed, marks) : head->GetNext2();
+  while (cur && cur != head) {
+    tArrete* next = marks ? cur->GetNext2(reversed, marks) : cur->GetNext2();
+    delete cur;
+    cur = next;
   }
+  delete head;
 }
-}  // namespace
 
 tArrete* tArretes::CircuitAsLinkedList() {
   tArrete* first = pvc::New<tArrete>();
@@ -259,13 +261,13 @@ tArrete* tArretes::CircuitAsLinkedList() {
       w = Get(&cursor, last->s2);
     } while (w != -1 && w == last->s1);
     if (w == -1) {
-      DeleteChain(first);
+      DeleteRing(first);
       return nullptr;
     }
     tArrete* r = pvc::New<tArrete>();
     if (!r) {
       OutOfMemory_ = true;
-      DeleteChain(first);
+      DeleteRing(first);
       return nullptr;
     }
     r->s1 = last->s2;
@@ -276,7 +278,7 @@ tArrete* tArretes::CircuitAsLinkedList() {
   tArrete* closing = pvc::New<tArrete>();
   if (!closing) {
     OutOfMemory_ = true;
-    DeleteChain(first);
+    DeleteRing(first);
     return nullptr;
   }
   closing->s1 = last->s2;

@@ -75,6 +75,12 @@ class tArrete : public ListeChainee {
   }
 };
 
+/// Deletes every record of a ring of tArrete, or of an open chain of them, from head along
+/// the second links until the chain ends or comes back to head. With marks (the reversal
+/// marks of a ring rewritten by 2-opt moves) the walk reads the links through the walking
+/// accessors; without, through the plain links. Null head: nothing.
+void DeleteRing(tArrete* head, const char* marks = nullptr);
+
 class tArretes {
   uint32_t Sommets;     ///< number of vertices
   tArrete** Pointers;   ///< Sommets-1 row heads: records (i, j>i), ascending j

@@ -107,12 +107,11 @@ TEST(ASEParcours, ClosedNodeHandsTheWalkToItsSiblings) {
     std::vector<int> chemin(n), best(n);
     std::vector<char> used(n, 0);
     ASEBuff = static_cast<char*>(malloc(n));
-    ASEFailure = kASEOk;
     ASEOptions = 0;
     uint64_t bestlength = UINT64_MAX - 2;  // no tour known yet
     std::string out = CaptureStdout([&] {
       ASEOutputLevel = UltraDetailed;
-      while (ASEParcours(&root, &g, bestlength, chemin.data(), 0, used.data(), best.data(), 0)) {
+      while (ASEParcours(&root, &g, bestlength, chemin.data(), 0, used.data(), best.data(), 0) > 0) {
       }
       ASEOutputLevel = 0;
     });

@@ -27,7 +27,7 @@ struct Ring {
     for (tArrete* r = head; records.size() < t.size(); r = r->GetNext2()) records.push_back(r);
   }
   ~Ring() {
-    pvc::DeleteRing(head, marks.data());
+    DeleteRing(head, marks.data());
     delete ta;
   }
   // The start vertices met in n steps from `from` under flag rev; each record must start
