@@ -45,6 +45,8 @@ void tArretes::Clear() {
 }
 
 bool tArretes::Add(int s1, int s2) {
+  // The record joins the row of s1 (ascending s2, through the first links) and the column
+  // of s2 (ascending s1, through the second links); each walk stops at its place.
   OrderPair(s1, s2);
   if (s1 == s2 || static_cast<uint32_t>(s2) >= Sommets) return false;
   tArrete* head = Pointers[s1];
@@ -115,6 +117,8 @@ bool tArretes::Present(int s1, int s2) const {
   return false;
 }
 
+// Breadth-first search from s1, one frontier per level, looking for s2 among the
+// neighbours of every vertex reached.
 bool tArretes::Boucle(int s1, int s2) {
   char* visited = static_cast<char*>(pvc::Calloc(Sommets, 1));
   int* front[2] = {static_cast<int*>(pvc::Malloc(sizeof(int) * Sommets)),
@@ -152,6 +156,7 @@ bool tArretes::Boucle(int s1, int s2) {
 }
 
 bool tArretes::Get(tArrete** a) const {
+  // Along the current row, then to the head of the next non-empty row.
   uint32_t row;
   if (*a == nullptr) {
     row = 0;
@@ -172,6 +177,10 @@ bool tArretes::Get(tArrete** a) const {
 }
 
 int tArretes::Get(tArrete** a, int v) const {
+  // The neighbours of v are its row (the records (v, w), w > v) followed by its column (the
+  // records (u, v), u < v). The cursor tells which of the two it is in by the record's s1:
+  // a row record has s1 = v, a column record has s1 < v. The last vertex has no row and
+  // vertex 0 no column.
   tArrete* cur = *a;
   if (cur == nullptr) {
     if (static_cast<uint32_t>(v) + 1 == Sommets) {
@@ -186,7 +195,7 @@ int tArretes::Get(tArrete** a, int v) const {
     *a = Pointers2[v - 1];
     return *a ? (*a)->s1 : -1;
   }
-  if (cur->s1 == v) {
+  if (cur->s1 == v) {  // in the row: its next record, or the switch to the column
     if (cur->Next) {
       *a = static_cast<tArrete*>(cur->Next);
       return (*a)->s2;
@@ -195,10 +204,19 @@ int tArretes::Get(tArrete** a, int v) const {
     *a = Pointers2[v - 1];
     return *a ? (*a)->s1 : -1;
   }
-  tArrete* n = cur->GetNext2();
+  tArrete* n = cur->GetNext2();  // in the column
   if (!n) return -1;
   *a = n;
   return n->s1;
+}
+
+int tArretes::NextAlong(int v, int prev) const {
+  tArrete* cursor = nullptr;
+  int w;
+  do {
+    w = Get(&cursor, v);
+  } while (w != -1 && w == prev);
+  return w;
 }
 
 int* tArretes::CircuitAsArray() {
@@ -213,18 +231,14 @@ int* tArretes::CircuitAsArray() {
     free(c);
     return nullptr;
   }
+  // All neighbours of 0 are in its row: the head is the smallest.
   c[1] = Pointers[0]->s2;
   for (uint32_t i = 2; i < Sommets; ++i) {
-    tArrete* cursor = nullptr;
-    int w;
-    do {
-      w = Get(&cursor, c[i - 1]);
-    } while (w != -1 && w == c[i - 2]);
-    if (w == -1) {
+    c[i] = NextAlong(c[i - 1], c[i - 2]);
+    if (c[i] == -1) {
       free(c);
       return nullptr;
     }
-    c[i] = w;
   }
   return c;
 }
@@ -242,50 +256,33 @@ void DeleteRing(tArrete* head, const char* marks) {
 }
 
 tArrete* tArretes::CircuitAsLinkedList() {
-  tArrete* first = pvc::New<tArrete>();
-  if (!first) {
-    OutOfMemory_ = true;
-    return nullptr;
-  }
-  first->s1 = 0;
-  if (Pointers[0] == nullptr) {
-    delete first;
-    return nullptr;
-  }
-  first->s2 = Pointers[0]->s2;
-  tArrete* last = first;
-  for (uint32_t i = 2; i < Sommets; ++i) {
-    tArrete* cursor = nullptr;
-    int w;
-    do {
-      w = Get(&cursor, last->s2);
-    } while (w != -1 && w == last->s1);
-    if (w == -1) {
-      DeleteRing(first);
-      return nullptr;
-    }
-    tArrete* r = pvc::New<tArrete>();
+  if (Pointers[0] == nullptr) return nullptr;
+  // One record per step of the walk from 0 towards its smallest neighbour, chained through
+  // the second links. A dead end (to = -1) or a failed allocation deletes the chain built
+  // so far.
+  tArrete* first = nullptr;
+  tArrete* last = nullptr;
+  int from = 0, to = Pointers[0]->s2;
+  for (uint32_t i = 1; i <= Sommets; ++i) {
+    tArrete* r = to == -1 ? nullptr : pvc::New<tArrete>();
     if (!r) {
-      OutOfMemory_ = true;
+      if (to != -1) OutOfMemory_ = true;
       DeleteRing(first);
       return nullptr;
     }
-    r->s1 = last->s2;
-    r->s2 = w;
-    last->InsertAtEnd2(r);
+    r->s1 = from;
+    r->s2 = to;
+    if (last)
+      last->InsertAtEnd2(r);
+    else
+      first = r;
     last = r;
+    // The next record leaves `to` towards its first neighbour other than `from`; the last
+    // one returns to 0, whether or not the set holds that edge.
+    from = to;
+    to = i + 1 < Sommets ? NextAlong(from, r->s1) : 0;
   }
-  tArrete* closing = pvc::New<tArrete>();
-  if (!closing) {
-    OutOfMemory_ = true;
-    DeleteRing(first);
-    return nullptr;
-  }
-  closing->s1 = last->s2;
-  closing->s2 = first->s1;
-  last->SetNext2(closing);
-  closing->SetNext2(first);
-  first->SetPrev2(closing);
-  closing->SetPrev2(last);
+  last->SetNext2(first);
+  first->SetPrev2(last);
   return first;
 }

@@ -128,4 +128,9 @@ class tArretes {
   /// The tour as a ring of Sommets oriented records linked through Next2/Prev2, starting
   /// with the record leaving 0; null as for CircuitAsArray. Caller deletes the records.
   tArrete* CircuitAsLinkedList();
+
+ private:
+  /// The first neighbour of v, in neighbour order, other than prev; -1 when there is none:
+  /// the step of a walk along a tour that came to v from prev.
+  int NextAlong(int v, int prev) const;
 };
