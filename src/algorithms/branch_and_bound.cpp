@@ -6,8 +6,9 @@
 // edges greedily and reports when that completion attains the bound). The 2-opt tour is
 // the first upper bound. Each pass walks the stored tree from the root, closes the
 // nodes whose bound exceeds the best length (freeing their subtrees) and expands every
-// open leaf by one vertex; passes repeat until one finds nothing to expand. Exponential
-// in the worst case: practical up to a dozen vertices or so.
+// open leaf by one vertex; passes repeat until one finds nothing to expand. The tour
+// returned is optimal. Exponential in the worst case: practical up to a dozen vertices or
+// so (the tree grows with the open nodes, and every pass walks it from the root).
 //
 // Traces: level 1 opening and closing lines; level 2 one line per pass; level 3 the walk
 // of every pass (node visited, closings, expansions with each child's bound, new best

@@ -5,8 +5,12 @@
 // tension keeps neighbouring nodes together; the ring grows between stages with its
 // length. Four worker threads (elastic_workers.cpp) do the numeric work of the five
 // phases of every iteration, stepped by a synchronizer. At the end every city is attached
-// to its nearest node and the tour follows the ring. Each phase costs about n x N for n
-// cities and N nodes (at most 5n/2); the weight table holds n x 5n/2 doubles.
+// to its nearest node and the tour follows the ring. No guarantee on the tour's length.
+// Each phase costs about n x N for n cities and N nodes (at most 5n/2), split over the
+// workers, plus one hand-off per worker through the synchronizer (the release of each
+// worker and the wait for all of them), which dominates on small instances; a run has
+// 5 x iterations x stages phases (375 x 5 by default). The weight table holds n x 5n/2
+// doubles.
 //
 // Traces: level 1 the opening and closing lines, failures and "trop de villes"; level 2
 // K and the ring length per stage; level 3 the initial nodes, each iteration and phase,

@@ -1,10 +1,13 @@
 // Nearest-neighbour heuristic (row 0, "HPlusProcheVoisin").
 //
 // From vertex 0, appends at each step the untreated vertex closest to the last one
-// appended (lowest number on ties), then closes the tour back to 0. About n^2/2 weight
-// look-ups, read straight from the row and the column of the last vertex. Traces: level 1 opening and closing lines, level 2 one "insertion" line per
-// step, level 3 one "recherche" line per step; each step draws and then pauses when the
-// draw interval is set.
+// appended (lowest number on ties), then closes the tour back to 0. No guarantee: on
+// metric weights the tour can be a factor growing with log n above the optimum. About
+// n^2/2 weight look-ups, read straight from the row and the column of the last vertex.
+//
+// Traces: level 1 opening and closing lines, level 2 one "insertion" line per step, level
+// 3 one "recherche" line per step; each step draws and then pauses when the draw interval
+// is set.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

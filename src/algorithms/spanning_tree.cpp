@@ -3,7 +3,9 @@
 // Builds a minimum spanning tree from vertex 0 by Prim's method, walks it in preorder from
 // vertex 0 (children in the edge set's neighbour order: larger numbers ascending, then
 // smaller ones ascending), and returns the tour that visits the vertices in walk order
-// and closes back to 0. The tree and the tour share one edge set.
+// and closes back to 0. The tree and the tour share one edge set. Guarantee: on metric
+// weights the tour is at most twice the optimum (it shortcuts a walk twice around a tree
+// that weighs less than any tour).
 //
 // Prim keeps, for every vertex outside the tree, its lightest edge to the tree (lowest
 // tree vertex on ties), so a run costs O(n^2) weight look-ups. Each step joins the pair
