@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "algorithms/tour_util.h"
+#include "support/tour.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "algorithms/tour_util.h"
+#include "support/tour.h"
 
 namespace {
 

@@ -12,12 +12,7 @@
 
 namespace {
 
-std::string Exec(const char* line) {
-  std::string copy = line;
-  return CaptureStdout([&] { Command(&copy[0]); });
-}
-
-class FaultRow : public ::testing::TestWithParam<int> {
+class FaultWalk : public ::testing::TestWithParam<int> {
  protected:
   void TearDown() override {
     pvc::FailAcquisitionAt(0);
@@ -25,36 +20,32 @@ class FaultRow : public ::testing::TestWithParam<int> {
   }
 };
 
-TEST_P(FaultRow, EveryFailureIsReportedAndLosesNothing) {
-  const int row = GetParam();
-  const std::string name = Algorithmes[row].Name;
+TEST_P(FaultWalk, EveryFailureIsReportedAndLosesNothing) {
+  const std::string name = Algorithmes[GetParam()].Name;
   ResetShell();
   Exec("random 7 100 1");
   Exec("solve 4");
   Exec("output 1");
   const std::string show = Exec("show");
-  const std::string solve = "solve " + std::to_string(row) + " 1";
   unsigned long k = 1;
   for (;; ++k) {
     pvc::FailAcquisitionAt(k);
-    std::string out = Exec(solve.c_str());
+    std::string out = Exec("solve " + name + " 1");
     pvc::FailAcquisitionAt(0);
     if (ListeChainee::GetCount(Results) == 2) break;  // k lies past every acquisition of the run
     // The algorithm's own message, or the driver's when the record itself is refused.
-    bool reported = out.find(name + ": erreur, ") != std::string::npos ||
-                    out == "\nerreur: memoire insuffisante\n";
-    EXPECT_TRUE(reported) << "acquisition " << k << "\n" << out;
+    EXPECT_TRUE(out.find(name + ": erreur, ") != std::string::npos || out == "\nerreur: memoire insuffisante\n")
+        << "acquisition " << k << "\n" << out;
     EXPECT_EQ(Exec("show"), show) << "acquisition " << k;
     ASSERT_LT(k, 100000u);
   }
-  EXPECT_GT(k, 1u);
-  // The run that went through is recorded after the earlier result.
-  EXPECT_EQ(ListeChainee::GetCount(Results), 2u);
+  EXPECT_GT(k, 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, FaultRow, ::testing::Values(0, 1, 2, 3, 4, 5, 6));
+INSTANTIATE_TEST_SUITE_P(Rows, FaultWalk, ::testing::Range(0, kAlgorithmCount),
+                         [](const ::testing::TestParamInfo<int>& row) { return Algorithmes[row.param].Name; });
 
-TEST(FaultRandom, EveryFailureKeepsTheInstance) {
+TEST_F(FaultWalk, RandomKeepsTheInstance) {
   ResetShell();
   Exec("random 5 100 1");
   Exec("solve 0");
@@ -67,12 +58,9 @@ TEST(FaultRandom, EveryFailureKeepsTheInstance) {
     pvc::FailAcquisitionAt(0);
     if (out.rfind("6\n", 0) == 0) break;
     EXPECT_EQ(out, "\nerreur: memoire insuffisante pour une instance de 6 sommets\n");
-    EXPECT_EQ(CurrentGraphe, before);
-    EXPECT_EQ(Exec("show"), show);
+    EXPECT_TRUE(CurrentGraphe == before && Exec("show") == show);
   }
   EXPECT_EQ(k, 5u);  // object, row pointers, weights, coordinates: four acquisitions
-  EXPECT_EQ(Results, nullptr);
-  ResetShell();
 }
 
 }  // namespace

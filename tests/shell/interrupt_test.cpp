@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <ostream>
 #include <string>
 
 #include "algorithms/algorithms.h"
@@ -32,6 +33,9 @@ struct Stage {
   int level;
   const char* marker;
 };
+
+// Named after the row, so that test names stay the same from one discovery to the next.
+void PrintTo(const Stage& s, std::ostream* os) { *os << s.row; }
 
 class InterruptRow : public ::testing::TestWithParam<Stage> {};
 
@@ -63,9 +67,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, InterruptRow,
                                            Stage{2, 1, "H2Opt: boucle principale"},
                                            Stage{3, 2, "HRecuitSimule: temperature="},
                                            Stage{4, 1, "Prim: "}, Stage{5, 3, "=>0   (borne"},
-                                           Stage{6, 1, "HElastique: heuristique"}));
+                                           Stage{6, 1, "HElastique: heuristique"}),
+                         [](const ::testing::TestParamInfo<Stage>& s) { return Algorithmes[s.param.row].Name; });
 
-TEST(InterruptWalk, CtrlCEndsSolveAll) {
+TEST(Interrupt, CtrlCEndsSolveAll) {
   PvcProcess p;
   p.Type("random 9 100 1\ndraw 40\nsolve A\n");
   ASSERT_TRUE(p.WaitFor("Drawing disabled"));
@@ -77,7 +82,7 @@ TEST(InterruptWalk, CtrlCEndsSolveAll) {
   EXPECT_EQ(CountRows(p.Output(), 0), 0);
 }
 
-TEST(InterruptPrompt, CtrlCDiscardsTheTypedLine) {
+TEST(Interrupt, CtrlCAtThePromptDiscardsTheTypedLine) {
   PvcProcess p;
   ASSERT_TRUE(p.WaitFor("\n>"));
   p.Type("random 3");
@@ -93,7 +98,7 @@ TEST(InterruptPrompt, CtrlCDiscardsTheTypedLine) {
                 std::string(kShowHeader) + "\n>");
 }
 
-TEST(EndOfInput, LastLineWithoutNewlineIsCarriedOut) {
+TEST(MainLoop, LastLineWithoutNewlineIsCarriedOut) {
   PvcProcess p;
   p.Type("list\nshow");
   p.CloseInput();
@@ -102,7 +107,7 @@ TEST(EndOfInput, LastLineWithoutNewlineIsCarriedOut) {
   EXPECT_EQ(out.substr(out.size() - sizeof kShowHeader - 1), std::string(kShowHeader) + "\n>");
 }
 
-TEST(LongLines, AreDiscardedWhole) {
+TEST(MainLoop, LongLinesAreDiscardedWhole) {
   PvcProcess p;
   std::string tail = "random 3 10 1";
   p.Type(std::string(1000 - tail.size(), ' ') + tail + "\nshow\n" + std::string(999, ' ') + "\nquit\n");

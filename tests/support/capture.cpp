@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "shell/shell.h"
+
 std::string CaptureStdout(const std::function<void()>& body) {
   fflush(stdout);
   FILE* tmp = tmpfile();
@@ -19,5 +21,13 @@ std::string CaptureStdout(const std::function<void()>& body) {
   size_t got;
   while ((got = fread(buf, 1, sizeof buf, tmp)) > 0) out.append(buf, got);
   fclose(tmp);
+  return out;
+}
+
+std::string Exec(const std::string& line, int* status) {
+  std::string copy = line;
+  int r = 0;
+  std::string out = CaptureStdout([&] { r = Command(&copy[0]); });
+  if (status) *status = r;
   return out;
 }

@@ -1,0 +1,127 @@
+// The weighted graph, its random instances, and the edge set with its orders and tours.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "graph/arretes.h"
+#include "graph/graphe.h"
+#include "support/capture.h"
+
+namespace {
+
+using Edges = std::vector<std::pair<int, int>>;
+
+std::vector<int> Neighbours(const tArretes& t, int v) {
+  std::vector<int> out;
+  tArrete* c = nullptr;
+  for (int w = t.Get(&c, v); w != -1; w = t.Get(&c, v)) out.push_back(w);
+  return out;
+}
+
+Edges AllEdges(const tArretes& t) {
+  Edges out;
+  tArrete* c = nullptr;
+  while (t.Get(&c)) out.emplace_back(c->s1, c->s2);
+  return out;
+}
+
+TEST(Graphe, UnorderedPairsAndExactLengths) {
+  Graphe g(3);
+  g.Set(1, 0, 4000000000u), g.Set(1, 2, 4000000000u), g.Set(0, 2, 5);
+  g.Set(2, 2, 7), g.Set(1, 3, 7);  // ignored
+  EXPECT_EQ(g.Get(0, 1), 4000000000u);
+  EXPECT_EQ(g.Get(2, 2), kNoWeight);
+  EXPECT_EQ(g.Get(0, 3), kNoWeight);
+  tArretes t(3);
+  EXPECT_EQ(g.Eval(&t), 0u);
+  t.Add(0, 1), t.Add(1, 2), t.Add(0, 2);
+  EXPECT_EQ(g.Eval(&t), 8000000005ull);  // no wrapping
+}
+
+TEST(EuclidianGraphe, CoordinatesAndWeightsRoundAsDocumented) {
+  EXPECT_EQ(RandomCoordinate(2147483647u, 1000, 1), 1000u);  // rounds to 1000.0f
+  EXPECT_EQ(RandomCoordinate(2147483519u, 1000, 1), 999u);   // 999.99994f, truncated
+  EXPECT_EQ(RandomCoordinate(1073741824u, 1000, 3), 1500u);
+  EXPECT_EQ(EuclideanWeight({3, 4}, {0, 0}), 5u);
+  // 1892^2 + 3652^2 = 4113^2 - 1: the root rounds up to 4113.0f, so the weight is 4113.
+  EXPECT_EQ(EuclideanWeight({0, 0}, {1892, 3652}), 4113u);
+  EXPECT_EQ(EuclideanWeight({0, 2147483647u}, {0, 0}), 2147483648u);
+  EuclidianGraphe a(20);
+  EXPECT_EQ(CaptureStdout([&] { a.Randomise(100, 10); }).rfind("Coordonnees des sommets:\n0: ", 0), 0u);
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(a.GetCoords(i)->x % 10, 0u);
+    for (int j = i + 1; j < 20; ++j) EXPECT_EQ(a.Get(i, j), EuclideanWeight(*a.GetCoords(i), *a.GetCoords(j)));
+  }
+}
+
+// The edge set against a plain set on random operations: answers, edge order (by first
+// vertex, then second), neighbour order (larger ones ascending, then smaller ones
+// ascending); then its copy.
+TEST(tArretes, MatchesSetReferenceOnRandomOperations) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 20; ++round) {
+    const int n = 2 + static_cast<int>(rng() % 12);
+    tArretes t(static_cast<unsigned>(n));
+    EXPECT_FALSE(t.Add(0, n) || t.Remove(0, n) || t.Present(0, n));
+    std::set<std::pair<int, int>> ref;
+    for (int op = 0; op < 200; ++op) {
+      const int a = static_cast<int>(rng() % n), b = static_cast<int>(rng() % n);
+      const auto key = std::minmax(a, b);
+      const bool valid = a != b, there = ref.count(key) > 0;
+      if (rng() % 3) {
+        EXPECT_EQ(t.Add(a, b), valid && !there);
+        if (valid) ref.insert(key);
+      } else {
+        EXPECT_EQ(t.Remove(a, b), valid && there);
+        ref.erase(key);
+      }
+      EXPECT_EQ(t.Present(a, b), !valid || ref.count(key) > 0);
+    }
+    EXPECT_EQ(AllEdges(t), Edges(ref.begin(), ref.end()));
+    for (int v = 0; v < n; ++v) {
+      std::vector<int> larger, smaller;
+      for (auto& e : ref) {
+        if (e.first == v) larger.push_back(e.second);
+        if (e.second == v) smaller.push_back(e.first);
+      }
+      larger.insert(larger.end(), smaller.begin(), smaller.end());
+      EXPECT_EQ(Neighbours(t, v), larger);
+    }
+    tArretes copy(&t);
+    EXPECT_EQ(AllEdges(copy), AllEdges(t));
+    EXPECT_EQ(t.Boucle(0, n - 1), n == 2 ? ref.size() == 1 : t.Boucle(n - 1, 0));
+  }
+}
+
+TEST(tArretes, TourConversionsAndDeadEnds) {
+  tArretes t(4);
+  t.Add(0, 2), t.Add(1, 2), t.Add(1, 3), t.Add(0, 3);
+  int* c = t.CircuitAsArray();
+  EXPECT_EQ(std::vector<int>(c, c + 5), (std::vector<int>{0, 2, 1, 3, 0}));
+  free(c);
+  tArrete* ring = t.CircuitAsLinkedList();
+  Edges got;
+  tArrete* r = ring;
+  for (int k = 0; k < 4; ++k, r = r->GetNext2()) {
+    got.emplace_back(r->s1, r->s2);
+    EXPECT_EQ(r->GetNext2()->GetPrev2(), r);
+  }
+  EXPECT_EQ(r, ring);
+  EXPECT_EQ(got, (Edges{{0, 2}, {2, 1}, {1, 3}, {3, 0}}));
+  DeleteRing(ring);
+  // Dead ends: 1-0-2-3 walked from 0 to 1 stops there; an empty set has no tour; 0-1-2-3
+  // is accepted, the closing step being unchecked.
+  tArretes path(4), empty(4), open(4);
+  path.Add(1, 0), path.Add(0, 2), path.Add(2, 3);
+  open.Add(0, 1), open.Add(1, 2), open.Add(2, 3);
+  EXPECT_TRUE(path.CircuitAsArray() == nullptr && path.CircuitAsLinkedList() == nullptr);
+  EXPECT_TRUE(empty.CircuitAsArray() == nullptr && empty.CircuitAsLinkedList() == nullptr);
+  DeleteRing(ring = open.CircuitAsLinkedList());
+  EXPECT_NE(ring, nullptr);
+}
+
+}  // namespace
