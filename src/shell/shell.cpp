@@ -77,23 +77,15 @@ int CommandRandom(const char* args) {
   return 1;
 }
 
-int CommandDraw(const char* args) {
-  unsigned int interval;
-  if (sscanf(args, "%u", &interval) != 1) {
+// draw and output: one number sets one field of the options word, the other stays.
+int CommandOption(const char* args, bool level) {
+  unsigned int value;
+  if (sscanf(args, "%u", &value) != 1) {
     printf("%s", kOneParam);
     return 1;
   }
-  CurrentOptions = pvc::OptionsWord(interval, pvc::OutputOf(CurrentOptions));
-  return 1;
-}
-
-int CommandOutput(const char* args) {
-  unsigned int level;
-  if (sscanf(args, "%u", &level) != 1) {
-    printf("%s", kOneParam);
-    return 1;
-  }
-  CurrentOptions = pvc::OptionsWord(pvc::DrawIntervalOf(CurrentOptions), level);
+  const unsigned interval = pvc::DrawIntervalOf(CurrentOptions), output = pvc::OutputOf(CurrentOptions);
+  CurrentOptions = level ? pvc::OptionsWord(interval, value) : pvc::OptionsWord(value, output);
   return 1;
 }
 
@@ -108,8 +100,8 @@ int Command(char* buffer) {
   if (IsPrefix(buffer, "random ")) return CommandRandom(buffer + 7);
   if (strcasecmp(buffer, "list") == 0) return CommandList();
   if (IsPrefix(buffer, "solve ")) return CommandSolve(buffer + 6);
-  if (IsPrefix(buffer, "draw ")) return CommandDraw(buffer + 5);
-  if (IsPrefix(buffer, "output ")) return CommandOutput(buffer + 7);
+  if (IsPrefix(buffer, "draw ")) return CommandOption(buffer + 5, false);
+  if (IsPrefix(buffer, "output ")) return CommandOption(buffer + 7, true);
   if (strcasecmp(buffer, "show") == 0) return CommandShow();
   if (IsPrefix(buffer, "view ")) return CommandView(buffer + 5);
   printf("%s", kUnknown);
