@@ -1,14 +1,18 @@
 // TSPLIB files: distances and matrix formats on small fixtures, the published optimal tours
-// of the shipped instances, malformed files.
+// of the shipped instances, malformed files, and the files written.
 #include "graph/tsplib.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 #include "containers/resources.h"
+#include "graph/tour_output.h"
 #include "support/tour.h"
 
 namespace {
@@ -24,6 +28,13 @@ bool Parse(const std::string& text, TsplibInstance* inst, std::string* error) {
 
 std::string Head(const char* type, int n) {
   return "NAME: t\nTYPE: TSP\nDIMENSION: " + std::to_string(n) + "\nEDGE_WEIGHT_TYPE: " + type + "\n";
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
 }
 
 // Weights (i, j, w) with 1-based nodes, shared by the matrix fixtures.
@@ -155,6 +166,49 @@ TEST(Tsplib, BranchAndBoundFindsTheOptimumOfBurma14) {
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(inst.graph->Eval(t), 3323u);
   delete t;
+}
+
+// Balanced tags, nothing but entities after '&': enough to know a browser will parse it.
+bool WellFormed(const std::string& xml) {
+  std::vector<std::string> open;
+  for (size_t p = xml.find('<'); p != std::string::npos; p = xml.find('<', p + 1)) {
+    const size_t end = xml.find('>', p);
+    if (end == std::string::npos) return false;
+    const std::string tag = xml.substr(p + 1, end - p - 1);
+    const std::string name = tag.substr(tag[0] == '/', tag.find_first_of(" />", 1) - (tag[0] == '/'));
+    if (tag[0] == '/' && (open.empty() || open.back() != name)) return false;
+    if (tag[0] == '/')
+      open.pop_back();
+    else if (tag[0] != '?' && tag.back() != '/')
+      open.push_back(name);
+  }
+  for (size_t p = xml.find('&'); p != std::string::npos; p = xml.find('&', p + 1))
+    if (xml.find(';', p) > xml.find_first_of(" <\"", p)) return false;
+  return open.empty();
+}
+
+TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
+  char dir[] = "/tmp/pvc-tsplib-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  TsplibInstance inst;
+  std::vector<int> tour, back;
+  std::string error;
+  ASSERT_TRUE(ReadTsplib((kData + "/berlin52.tsp").c_str(), &inst, &error));
+  ASSERT_TRUE(ReadTour((kData + "/berlin52.opt.tour").c_str(), &tour, &error));
+  const std::string tourfile = std::string(dir) + "/b.tour", svg = std::string(dir) + "/b.svg";
+  ASSERT_TRUE(WriteTourFile(tourfile.c_str(), "b", tour.data(), 52, &error)) << error;
+  ASSERT_TRUE(ReadTour(tourfile.c_str(), &back, &error)) << error;
+  EXPECT_EQ(back, tour);
+  ASSERT_TRUE(WriteTourSvg(svg.c_str(), "a<b> & \xe9", inst.picture.get(), tour.data(), 52, &error)) << error;
+  const std::string xml = Slurp(svg);
+  EXPECT_TRUE(WellFormed(xml)) << xml;
+  EXPECT_FALSE(WellFormed("<svg><g></svg></g>"));  // the check can fail
+  EXPECT_NE(xml.find("<title>a&lt;b&gt; &amp; &#233;</title>"), std::string::npos);
+  size_t circles = 0;
+  for (size_t p = xml.find("<circle"); p != std::string::npos; p = xml.find("<circle", p + 1)) ++circles;
+  EXPECT_EQ(circles, 52u);
+  EXPECT_FALSE(WriteTourFile("/nonexistent/b.tour", "b", tour.data(), 52, &error));
+  EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
 }
 
 }  // namespace
