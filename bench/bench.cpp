@@ -1,19 +1,36 @@
-// pvc-bench: runs algorithms of the table on generated instances at output level 0 with
-// drawing off, and prints one row per run: n, algorithm, tour length, wall milliseconds,
-// and an efficiency ratio, the time divided by the cost of the weight look-ups the
-// algorithm is defined to make. The cost of one look-up is measured in the same process
-// by a calibration loop over the same instance, in the access pattern of a nearest-
-// neighbour scan. A ratio near 1 means the run costs what its look-ups cost.
+// pvc-bench: runs algorithms of the table at output level 0 with drawing off, on generated
+// instances or on TSPLIB files, and prints one row per run.
+//
+// Generated instances: n, algorithm, tour length, wall milliseconds, and an efficiency
+// ratio, the time divided by the cost of the weight look-ups the algorithm is defined to
+// make. The cost of one look-up is measured in the same process by a calibration loop over
+// the same instance, in the access pattern of a nearest-neighbour scan. A ratio near 1
+// means the run costs what its look-ups cost.
+//
+// TSPLIB files: instance, n, algorithm, length, the published optimum and the gap to it,
+// milliseconds. A file that cannot be read is reported on standard error and skipped.
+//
+// Either kind can be printed as CSV, and each run's tour written as a TOUR file and as an
+// SVG picture. Ctrl-C stops the current run; the program ends with the rows done.
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "algorithms/algorithms.h"
+#include "containers/resources.h"
+#include "graph/tour_output.h"
+#include "graph/tsplib.h"
 
 namespace {
 
@@ -21,8 +38,11 @@ void Usage() {
   printf(
       "usage: pvc-bench [options]\n"
       "  --n LIST       instance sizes, comma separated (default 200,1000,2000)\n"
+      "  --tsplib FILES TSPLIB files, comma separated, instead of generated instances\n"
+      "  --optima FILE  'name : length' lines; adds the gap to the optimum (TSPLIB files)\n"
       "  --algo LIST    table rows or names, comma separated (default 0,1,2,3,4,5,6)\n"
-      "  --seed S       generator seed (default 1); repetition r uses seed S + r\n"
+      "  --seed S       generator seed (default 1); repetition r uses seed S + r; the\n"
+      "                 annealing's random stream starts from it\n"
       "  --reps R       instances per size (default 1)\n"
       "  --repeat K     runs of each algorithm on each instance; the best time is\n"
       "                 reported (default 1)\n"
@@ -30,11 +50,18 @@ void Usage() {
       "  --option B     the solve option number passed in bits 24-31 (default 0)\n"
       "  --max-exact N  largest n for ASepEval (default 12)\n"
       "  --max-net N    largest n for HElastique (default 500)\n"
+      "  --csv          rows as CSV: instance,n,algorithm,length,optimum,gap,ms\n"
+      "  --tours DIR    writes each tour to DIR/INSTANCE.ALGORITHM.tour (TSPLIB TOUR)\n"
+      "  --svg DIR      writes a picture of each tour to DIR/INSTANCE.ALGORITHM.svg\n"
       "  --help         this text\n"
-      "Columns: n, algorithm, tour length, best wall time in ms, calibrated cost of one\n"
-      "Graphe::Get in ns, look-ups the algorithm is defined to make, and the ratio\n"
-      "ms / (look-ups x ns/get); '-' when the look-up count is not fixed in advance\n"
-      "(annealing, branch and bound, elastic net).\n");
+      "Columns for generated instances: n, algorithm, tour length, best wall time in ms,\n"
+      "calibrated cost of one Graphe::Get in ns, look-ups the algorithm is defined to make,\n"
+      "and the ratio ms / (look-ups x ns/get); '-' when the look-up count is not fixed in\n"
+      "advance (annealing, branch and bound, elastic net).\n"
+      "Columns for TSPLIB files: instance, n, algorithm, length, optimum, gap %% =\n"
+      "(length - optimum) / optimum, ms; '-' where no optimum is known.\n"
+      "Exit status: 0, 1 when a file was skipped or a run failed, 2 for a usage error,\n"
+      "130 after Ctrl-C.\n");
 }
 
 std::vector<std::string> Split(const char* s) {
@@ -131,83 +158,351 @@ double Lookups(int row, EuclidianGraphe* g, unsigned long option_bits) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Settings {
   std::vector<std::string> sizes = {"200", "1000", "2000"};
-  std::vector<std::string> algos = {"0", "1", "2", "3", "4", "5", "6"};
+  std::vector<std::string> files;  // TSPLIB files; generated instances when empty
+  std::vector<int> rows = {0, 1, 2, 3, 4, 5, 6};
   unsigned seed = 1, reps = 1, repeat = 1, range = 1000, option = 0, max_exact = 12, max_net = 500;
+  std::string optima, tours, svg;
+  bool csv = false;
+};
+
+// One instance to run.
+struct Job {
+  std::string name;       // TSPLIB NAME, or randomN-sS for a generated one
+  EuclidianGraphe* g;     // the instance
+  const double* picture;  // coordinates for pictures; null without coordinates
+  unsigned seed;          // the annealing's random stream starts here
+  bool generated;         // table with look-up columns (unless CSV)
+  long long optimum;      // -1 when unknown
+};
+
+// The progress line on standard error, kept only when that is a terminal.
+class Progress {
+ public:
+  Progress() : on_(isatty(2) != 0) {}
+  void Show(const std::string& text) {
+    if (!on_) return;
+    fprintf(stderr, "\r%-*s", width_, text.c_str());
+    if (static_cast<int>(text.size()) > width_) width_ = static_cast<int>(text.size());
+    fflush(stderr);
+  }
+  void Clear() {
+    if (on_ && width_ > 0) fprintf(stderr, "\r%*s\r", width_, "");
+    width_ = 0;
+  }
+
+ private:
+  bool on_;
+  int width_ = 0;
+};
+
+Progress g_progress;
+
+// One line "pvc-bench: ..." on standard error, the progress line cleared first.
+void Message(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void Message(const char* fmt, ...) {
+  g_progress.Clear();
+  va_list ap;
+  va_start(ap, fmt);
+  fputs("pvc-bench: ", stderr);
+  vfprintf(stderr, fmt, ap);
+  fputc('\n', stderr);
+  va_end(ap);
+}
+
+void OnInterrupt(int) { pvc::g_interrupt = 1; }
+
+// A name fit for a file name: characters other than letters, digits and ._+- become _.
+std::string FileName(const std::string& dir, const std::string& name, const char* algo, const char* ext) {
+  std::string safe = name.empty() ? "instance" : name;
+  for (char& c : safe)
+    if (!(isalnum(static_cast<unsigned char>(c)) || (c && strchr("._+-", c)))) c = '_';
+  return dir + "/" + safe + "." + algo + "." + ext;
+}
+
+// A CSV field: quoted when it holds a comma, a quote or a line end.
+std::string CsvField(const std::string& s) {
+  if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
+  std::string q = "\"";
+  for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return q + "\"";
+}
+
+// False, with a message, when dir is not a directory this program can write into.
+bool CheckDirectory(const char* option, const std::string& dir) {
+  struct stat st;
+  if (dir.empty()) return true;
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    Message("%s %s: not an existing directory", option, dir.c_str());
+    return false;
+  }
+  if (access(dir.c_str(), W_OK | X_OK) != 0) {
+    Message("%s %s: cannot write there (%s)", option, dir.c_str(), strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+// Parses the command line into *s; -1 to go on, else the exit status.
+int ParseArguments(int argc, char** argv, Settings* s) {
+  bool sizes_given = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+    unsigned* number = a == "--seed"        ? &s->seed
+                       : a == "--reps"      ? &s->reps
+                       : a == "--repeat"    ? &s->repeat
+                       : a == "--range"     ? &s->range
+                       : a == "--option"    ? &s->option
+                       : a == "--max-exact" ? &s->max_exact
+                       : a == "--max-net"   ? &s->max_net
+                                            : nullptr;
+    std::string* text = a == "--optima" ? &s->optima : a == "--tours" ? &s->tours : a == "--svg" ? &s->svg : nullptr;
     if (a == "--help" || a == "-h") {
       Usage();
       return 0;
+    } else if (a == "--csv") {
+      s->csv = true;
+    } else if (v && number) {
+      *number = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
+    } else if (v && text) {
+      *text = v, ++i;
     } else if (v && a == "--n") {
-      sizes = Split(v), ++i;
+      s->sizes = Split(v), sizes_given = true, ++i;
+    } else if (v && a == "--tsplib") {
+      s->files = Split(v), ++i;
     } else if (v && a == "--algo") {
-      algos = Split(v), ++i;
-    } else if (v && a == "--seed") {
-      seed = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
-    } else if (v && a == "--reps") {
-      reps = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
-    } else if (v && a == "--repeat") {
-      repeat = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
-      if (repeat == 0) repeat = 1;
-    } else if (v && a == "--range") {
-      range = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
-    } else if (v && a == "--option") {
-      option = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
-    } else if (v && a == "--max-exact") {
-      max_exact = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
-    } else if (v && a == "--max-net") {
-      max_net = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
+      s->rows.clear();
+      for (const std::string& w : Split(v)) {
+        s->rows.push_back(pvc::FindAlgorithm(w.c_str()));
+        if (s->rows.back() < 0) {
+          Message("unknown algorithm %s", w.c_str());
+          return 2;
+        }
+      }
+      ++i;
     } else {
-      fprintf(stderr, "pvc-bench: unknown or incomplete option %s (see --help)\n", a.c_str());
+      Message("unknown or incomplete option %s (see --help)", a.c_str());
       return 2;
     }
   }
-  printf("%6s %-18s %12s %11s %8s %10s %8s\n", "n", "algorithm", "length", "ms", "ns/get", "look-ups", "ratio");
-  for (const auto& s : sizes) {
-    unsigned n = static_cast<unsigned>(strtoul(s.c_str(), nullptr, 0));
-    if (n < 2) continue;
-    for (unsigned r = 0; r < reps; ++r) {
-      EuclidianGraphe g(static_cast<int>(n));
-      if (!g.Valid()) {
-        fprintf(stderr, "pvc-bench: no memory for n = %u\n", n);
-        return 1;
+  if (s->repeat == 0) s->repeat = 1;
+  if (sizes_given && !s->files.empty()) {
+    Message("--n and --tsplib exclude each other");
+    return 2;
+  }
+  return -1;
+}
+
+class Bench {
+ public:
+  explicit Bench(const Settings& s) : s_(s) {}
+
+  /// Exit status so far: 0, or 1 after a skipped file or a failed run.
+  int status = 0;
+  /// True once Ctrl-C stopped a run (or came between runs).
+  bool interrupted = false;
+
+  void Header(bool generated) {
+    if (s_.csv)
+      printf("instance,n,algorithm,length,optimum,gap,ms\n");
+    else if (generated)
+      printf("%6s %-18s %12s %11s %8s %10s %8s\n", "n", "algorithm", "length", "ms", "ns/get", "look-ups", "ratio");
+    else
+      printf("%-14s %6s %-18s %12s %12s %8s %11s\n", "instance", "n", "algorithm", "length", "optimum", "gap %", "ms");
+    fflush(stdout);
+  }
+
+  void Run(const Job& job) {
+    const unsigned n = job.g->GetSommets();
+    const double ns = job.generated && !s_.csv ? CalibrateLookup(*job.g) : 0;
+    if (!s_.svg.empty() && !job.picture) Message("note: %s has no coordinates: no pictures", job.name.c_str());
+    for (int row : s_.rows) {
+      const char* algo = Algorithmes[row].Name;
+      if (pvc::Interrupted()) {
+        Message("interrupted before %s on %s", algo, job.name.c_str());
+        interrupted = true;
+        return;
       }
-      g.Generate(range, 1, seed + r, nullptr);
-      double ns = CalibrateLookup(g);
-      for (const auto& w : algos) {
-        int row = pvc::FindAlgorithm(w.c_str());
-        if (row < 0) {
-          fprintf(stderr, "pvc-bench: unknown algorithm %s\n", w.c_str());
-          return 2;
-        }
-        if ((row == 5 && n > max_exact) || (row == 6 && n > max_net)) continue;
-        const unsigned long options = pvc::OptionsWord(0, 0, option);
-        double ms = -1;
-        unsigned long long len = 0;
-        for (unsigned k = 0; k < repeat; ++k) {
-          srand(seed + r);  // the annealing draws from the generator's stream
-          double t0 = NowMs();
-          tArretes* t = Algorithmes[row].Execute(&g, options);
-          double run = NowMs() - t0;
-          len = t ? g.Eval(t) : 0;
+      if ((row == 5 && n > s_.max_exact) || (row == 6 && n > s_.max_net)) {
+        Message("note: %s: %s skipped, n = %u above --max-%s %u", job.name.c_str(), algo, n, row == 5 ? "exact" : "net",
+                row == 5 ? s_.max_exact : s_.max_net);
+        continue;
+      }
+      if (row == 6 && !job.picture) {
+        Message("note: %s has no coordinates: %s skipped", job.name.c_str(), algo);
+        continue;
+      }
+      g_progress.Show(job.name + ": " + algo);
+      const unsigned long options = pvc::OptionsWord(0, 0, s_.option);
+      double ms = -1;
+      tArretes* tour = nullptr;
+      for (unsigned k = 0; k < s_.repeat; ++k) {
+        srand(job.seed);  // the annealing draws from the generator's stream
+        const double t0 = NowMs();
+        tArretes* t = Algorithmes[row].Execute(job.g, options);
+        const double run = NowMs() - t0;
+        if (!t) break;
+        if (ms < 0 || run < ms) ms = run;
+        if (tour)
           delete t;
-          if (ms < 0 || run < ms) ms = run;
-        }
-        double lookups = Lookups(row, &g, options);
-        char ratio[32] = "-", count[32] = "-";
-        if (lookups > 0) {
-          snprintf(ratio, sizeof ratio, "%.2f", ms * 1e6 / (lookups * ns));
-          snprintf(count, sizeof count, "%.3g", lookups);
-        }
-        printf("%6u %-18s %12llu %11.3f %8.2f %10s %8s\n", n, Algorithmes[row].Name, len, ms, ns, count, ratio);
-        fflush(stdout);
+        else
+          tour = t;
       }
+      const double lookups = tour && job.generated && !s_.csv ? Lookups(row, job.g, options) : 0;
+      if (!tour || pvc::Interrupted()) {
+        Failed(job, algo, tour != nullptr);
+        delete tour;
+        if (interrupted) return;
+        continue;
+      }
+      const unsigned long long len = job.g->Eval(tour);
+      Print(job, row, len, ms, ns, lookups);
+      Save(job, algo, tour, len);
+      delete tour;
     }
   }
-  return 0;
+
+ private:
+  // A run without a row: stopped by Ctrl-C, or no tour for want of memory.
+  void Failed(const Job& job, const char* algo, bool tour_found) {
+    if (pvc::Interrupted()) {
+      Message("interrupted: %s on %s%s", algo, job.name.c_str(), tour_found ? " (row dropped)" : "");
+      interrupted = true;
+    } else {
+      Message("%s on %s: no tour (not enough memory)", algo, job.name.c_str());
+      status = 1;
+    }
+  }
+
+  static std::string Gap(const Job& job, unsigned long long len) {
+    if (job.optimum <= 0) return "";
+    char b[32];
+    snprintf(b, sizeof b, "%.2f", (static_cast<double>(len) - job.optimum) * 100.0 / job.optimum);
+    return b;
+  }
+
+  void Print(const Job& job, int row, unsigned long long len, double ms, double ns, double lookups) {
+    const unsigned n = job.g->GetSommets();
+    const char* algo = Algorithmes[row].Name;
+    const std::string gap = Gap(job, len);
+    const std::string optimum = job.optimum >= 0 ? std::to_string(job.optimum) : "";
+    if (s_.csv) {
+      printf("%s,%u,%s,%llu,%s,%s,%.3f\n", CsvField(job.name).c_str(), n, algo, len, optimum.c_str(), gap.c_str(), ms);
+    } else if (job.generated) {
+      char ratio[32] = "-", count[32] = "-";
+      if (lookups > 0) {
+        snprintf(ratio, sizeof ratio, "%.2f", ms * 1e6 / (lookups * ns));
+        snprintf(count, sizeof count, "%.3g", lookups);
+      }
+      printf("%6u %-18s %12llu %11.3f %8.2f %10s %8s\n", n, algo, len, ms, ns, count, ratio);
+    } else {
+      printf("%-14s %6u %-18s %12llu %12s %8s %11.3f\n", job.name.c_str(), n, algo, len,
+             optimum.empty() ? "-" : optimum.c_str(), gap.empty() ? "-" : gap.c_str(), ms);
+    }
+    fflush(stdout);
+  }
+
+  // Writes the TOUR file and the picture of a run when asked.
+  void Save(const Job& job, const char* algo, tArretes* tour, unsigned long long len) {
+    if (s_.tours.empty() && (s_.svg.empty() || !job.picture)) return;
+    const unsigned n = job.g->GetSommets();
+    int* seq = tour->CircuitAsArray();
+    std::string error;
+    bool ok = seq != nullptr;
+    if (!seq) error = "no memory for the tour's sequence";
+    if (ok && !s_.tours.empty())
+      ok = WriteTourFile(FileName(s_.tours, job.name, algo, "tour").c_str(), job.name, seq, n, &error);
+    if (ok && !s_.svg.empty() && job.picture) {
+      std::string title = job.name + " - " + algo + " - length " + std::to_string(len);
+      const std::string gap = Gap(job, len);
+      if (!gap.empty()) title += " - gap " + gap + " %";
+      ok = WriteTourSvg(FileName(s_.svg, job.name, algo, "svg").c_str(), title, job.picture, seq, n, &error);
+    }
+    free(seq);
+    if (!ok) {
+      Message("%s", error.c_str());
+      status = 1;
+    }
+  }
+
+  const Settings& s_;
+};
+
+// Runs the generated instances of the settings.
+void RunGenerated(const Settings& s, Bench* bench) {
+  bench->Header(true);
+  for (const auto& size : s.sizes) {
+    if (bench->interrupted) break;
+    const unsigned n = static_cast<unsigned>(strtoul(size.c_str(), nullptr, 0));
+    if (n < 2) continue;
+    for (unsigned r = 0; r < s.reps && !bench->interrupted; ++r) {
+      EuclidianGraphe g(static_cast<int>(n));
+      if (!g.Valid()) {
+        Message("no memory for n = %u", n);
+        bench->status = 1;
+        return;
+      }
+      g.Generate(s.range, 1, s.seed + r, nullptr);
+      std::vector<double> picture;
+      for (unsigned i = 0; i < n; ++i)
+        picture.insert(picture.end(), {1.0 * g.GetCoords(i)->x, 1.0 * g.GetCoords(i)->y});
+      const std::string name = "random" + std::to_string(n) + "-s" + std::to_string(s.seed + r);
+      bench->Run(Job{name, &g, picture.data(), s.seed + r, true, -1});
+    }
+  }
+}
+
+// Reads and runs the TSPLIB files of the settings; a file that cannot be read is skipped.
+void RunFiles(const Settings& s, const std::map<std::string, unsigned long long>& optima, Bench* bench) {
+  bench->Header(false);
+  for (const std::string& file : s.files) {
+    if (pvc::Interrupted()) {
+      bench->interrupted = true;
+      break;
+    }
+    g_progress.Show("reading " + file);
+    TsplibInstance inst;
+    std::string error;
+    if (!ReadTsplib(file.c_str(), &inst, &error)) {
+      Message("%s", error.c_str());
+      bench->status = 1;
+      continue;
+    }
+    const auto known = optima.find(inst.name);
+    const long long optimum = known == optima.end() ? -1 : static_cast<long long>(known->second);
+    bench->Run(Job{inst.name, inst.graph.get(), inst.picture.get(), s.seed, false, optimum});
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings s;
+  const int usage = ParseArguments(argc, argv, &s);
+  if (usage >= 0) return usage;
+  std::map<std::string, unsigned long long> optima;
+  std::string error;
+  if (!s.optima.empty() && !ReadOptima(s.optima.c_str(), &optima, &error)) {
+    Message("%s", error.c_str());
+    return 2;
+  }
+  if (!CheckDirectory("--tours", s.tours) || !CheckDirectory("--svg", s.svg)) return 2;
+
+  struct sigaction sa;
+  memset(&sa, 0, sizeof sa);
+  sa.sa_handler = OnInterrupt;
+  sa.sa_flags = SA_RESTART;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+
+  Bench bench(s);
+  if (s.files.empty())
+    RunGenerated(s, &bench);
+  else
+    RunFiles(s, optima, &bench);
+  g_progress.Clear();
+  if (bench.interrupted || pvc::Interrupted()) return 130;
+  return bench.status;
 }

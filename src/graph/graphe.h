@@ -105,6 +105,14 @@ class EuclidianGraphe : public Graphe {
   void Generate(uint32_t Resolution, uint32_t ScaleFactor, unsigned int seed, FILE* listing);
 
   uint32_t GetMaxCoord() const { return MaxCoord; }
+  /// For an instance read from a file, whose coordinates were written through GetCoords:
+  /// sets the coordinate bound (MaxCoord and WorldSize), which the annealing and the
+  /// elastic net read as the side of the square holding every city.
+  void SetCoordinateBound(uint32_t bound) {
+    MaxCoord = bound;
+    WorldSize = bound;
+    DeltaCoordsAvailable = false;
+  }
   /// Address of vertex p's point; p is not checked.
   Point2D* GetCoords(int p) { return &Coordinates[p]; }
   const Point2D* GetCoords(int p) const { return &Coordinates[p]; }

@@ -1,0 +1,592 @@
+#include "graph/tsplib.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+#include "containers/resources.h"
+
+namespace {
+
+constexpr double kMaxWeight = 2147483647.0;  // weights and coordinates stay below 2^31
+constexpr double kMaxCoordinate = 1e12;      // keeps every difference and extent finite
+constexpr size_t kWordMax = 64;              // characters kept of a word
+constexpr size_t kValueMax = 256;            // characters kept of a header value
+constexpr double kPi = 3.141593;             // the value TSPLIB's GEO distance uses
+constexpr double kEarthRadius = 6378.388;    // kilometres
+
+bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// The words of a file (runs of characters other than blanks and line ends), with the
+// line each one stands on and whether it begins its line. Words and values longer than
+// the kept length are cut and marked, so no line length can exhaust anything.
+class Scanner {
+ public:
+  explicit Scanner(FILE* f) : f_(f) {}
+
+  /// The next word into *w; false at the end of the file or on a read error.
+  bool Word(std::string* w) {
+    if (pushed_) {
+      pushed_ = false;
+      *w = word_;
+      return true;
+    }
+    int c;
+    while ((c = Get()) != EOF && IsBlank(c)) {
+    }
+    line_of_word_ = line_;
+    first_ = at_line_start_;
+    if (c == EOF) return false;
+    at_line_start_ = false;
+    word_.clear();
+    cut_ = false;
+    for (; c != EOF && !IsBlank(c); c = Get()) {
+      if (word_.size() < kWordMax)
+        word_ += static_cast<char>(c);
+      else
+        cut_ = true;
+    }
+    *w = word_;
+    return true;
+  }
+  /// Gives the last word back to the next call of Word.
+  void Unread() { pushed_ = true; }
+  /// The rest of the current line, without its outer blanks; empty after a line end.
+  std::string RestOfLine() {
+    std::string v;
+    int c;
+    while (!at_line_start_ && (c = Get()) != EOF)
+      if (c != '\n' && v.size() < kValueMax) v += static_cast<char>(c);
+    size_t b = 0, e = v.size();
+    while (b < e && IsBlank(v[b])) ++b;
+    while (e > b && IsBlank(v[e - 1])) --e;
+    return v.substr(b, e - b);
+  }
+  long Line() const { return line_of_word_; }
+  bool FirstOnLine() const { return first_; }
+  bool WordCut() const { return cut_; }
+  /// errno of a failed read, 0 when the file was read to its end.
+  int ReadError() const { return error_; }
+
+ private:
+  int Get() {
+    const int c = getc(f_);
+    if (c == '\n') {
+      ++line_;
+      at_line_start_ = true;
+    } else if (c == EOF) {
+      at_line_start_ = true;
+      if (ferror(f_) && error_ == 0) error_ = errno ? errno : EIO;
+    }
+    return c;
+  }
+
+  FILE* f_;
+  std::string word_;
+  long line_ = 1, line_of_word_ = 1;
+  bool at_line_start_ = true, first_ = true, pushed_ = false, cut_ = false;
+  int error_ = 0;
+};
+
+// A decimal number filling the whole word (sign, digits, fraction, exponent).
+bool Number(const std::string& w, double* v) {
+  if (w.empty()) return false;
+  for (char c : w)
+    if (!((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E')) return false;
+  char* end = nullptr;
+  *v = strtod(w.c_str(), &end);
+  return end == w.c_str() + w.size() && std::isfinite(*v);
+}
+
+// A number of decimal digits only, at most limit.
+bool Whole(const std::string& w, unsigned long long limit, unsigned long long* v) {
+  *v = 0;
+  for (char c : w) {
+    if (c < '0' || c > '9') return false;
+    const unsigned d = static_cast<unsigned>(c - '0');
+    if (d > limit || *v > (limit - d) / 10) return false;
+    *v = *v * 10 + d;
+  }
+  return !w.empty();
+}
+
+// A word that can open the next part of a file: a keyword starts with a capital letter.
+bool KeywordLike(const std::string& w) { return !w.empty() && w[0] >= 'A' && w[0] <= 'Z'; }
+
+// A word as a message shows it: at most 32 characters, unprintable ones as '?'.
+std::string Shown(const std::string& w) {
+  std::string s;
+  for (size_t i = 0; i < w.size() && i < 32; ++i) s += (w[i] >= 32 && w[i] < 127) ? w[i] : '?';
+  return w.size() > 32 ? s + "..." : s;
+}
+
+// s without a ".tsp" suffix.
+std::string WithoutSuffix(const std::string& s) {
+  return s.size() > 4 && s.compare(s.size() - 4, 4, ".tsp") == 0 ? s.substr(0, s.size() - 4) : s;
+}
+
+// First word of a value ("TSP (M.~Hofmeister)" gives "TSP").
+std::string FirstWord(const std::string& v) { return v.substr(0, v.find_first_of(" \t")); }
+
+unsigned long long PhysicalMemory() {
+  const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+  return pages > 0 && size > 0 ? static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(size) : ~0ull;
+}
+
+// A file being read and the message of its first fault.
+class Source {
+ public:
+  Source(FILE* f, const char* label, std::string* error) : sc(f), label_(label), error_(error) {}
+
+  /// Records "label:line: what" and returns false.
+  bool Fail(long line, const char* fmt, ...) __attribute__((format(printf, 3, 4))) {
+    char what[512];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(what, sizeof what, fmt, ap);
+    va_end(ap);
+    if (sc.ReadError()) snprintf(what, sizeof what, "cannot read (%s)", strerror(sc.ReadError()));
+    *error_ = label_ + (line > 0 && !sc.ReadError() ? ":" + std::to_string(line) : "") + ": " + what;
+    return false;
+  }
+
+  /// Reads a header line whose first word is w: the key into *key and, unless it names
+  /// a section, the value after the optional colon into *value.
+  void Header(const std::string& w, std::string* key, std::string* value) {
+    const size_t colon = w.find(':');
+    *key = w.substr(0, colon);
+    value->clear();
+    if (key->size() > 8 && key->compare(key->size() - 8, 8, "_SECTION") == 0) return;
+    if (*key == "EOF") return;
+    std::string rest = sc.RestOfLine();
+    if (colon != std::string::npos) {
+      *value = w.substr(colon + 1);
+      if (!value->empty() && !rest.empty()) *value += ' ';
+      *value += rest;
+    } else {
+      size_t b = rest[0] == ':' ? 1 : 0;
+      while (b < rest.size() && IsBlank(rest[b])) ++b;
+      *value = rest.substr(b);
+    }
+  }
+
+  /// Reads a DIMENSION value into *n: at least min, at most 2147483647.
+  bool Dimension(const std::string& value, unsigned min, unsigned* n) {
+    unsigned long long v;
+    if (!Whole(value, ~0ull, &v)) return Fail(sc.Line(), "DIMENSION is not a whole number: '%s'", Shown(value).c_str());
+    if (v < min) return Fail(sc.Line(), "DIMENSION %llu: at least %u nodes needed", v, min);
+    if (v > 2147483647ull) return Fail(sc.Line(), "DIMENSION %llu is too large", v);
+    *n = static_cast<unsigned>(v);
+    return true;
+  }
+
+  Scanner sc;
+
+ private:
+  std::string label_;
+  std::string* error_;
+};
+
+enum class Kind { kNone, kEuc2d, kCeil2d, kAtt, kGeo, kExplicit };
+enum class Format { kNone, kFunction, kFull, kUpperRow, kLowerRow, kUpperDiagRow, kLowerDiagRow };
+
+// The names of the enumerators after kNone, in their order.
+const char* const kKinds[] = {"EUC_2D", "CEIL_2D", "ATT", "GEO", "EXPLICIT"};
+const char* const kFormats[] = {"FUNCTION",  "FULL_MATRIX",    "UPPER_ROW",
+                                "LOWER_ROW", "UPPER_DIAG_ROW", "LOWER_DIAG_ROW"};
+
+// The enumerator named word: its position among names plus one, 0 (kNone) when absent.
+template <class E, size_t N>
+E Named(const char* const (&names)[N], const std::string& word) {
+  for (size_t k = 0; k < N; ++k)
+    if (word == names[k]) return static_cast<E>(k + 1);
+  return static_cast<E>(0);
+}
+
+// Columns lo .. hi of matrix row r in a format, in the order of the file.
+void RowBounds(Format f, int r, int n, int* lo, int* hi) {
+  *lo = f == Format::kUpperRow ? r + 1 : f == Format::kUpperDiagRow ? r : 0;
+  *hi = f == Format::kLowerRow ? r - 1 : f == Format::kLowerDiagRow ? r : n - 1;
+}
+
+// Radians of a GEO coordinate DDD.MM: whole degrees, then minutes.
+double GeoRadians(double x) {
+  const double deg = std::trunc(x);
+  return kPi * (deg + 5.0 * (x - deg) / 3.0) / 180.0;
+}
+
+// The TSPLIB distance of cities i and j, in double, before the range check.
+double Distance(Kind kind, const double* c, unsigned i, unsigned j) {
+  const double xd = c[2 * i] - c[2 * j], yd = c[2 * i + 1] - c[2 * j + 1];
+  switch (kind) {
+    case Kind::kEuc2d:
+      return std::floor(std::sqrt(xd * xd + yd * yd) + 0.5);
+    case Kind::kCeil2d:
+      return std::ceil(std::sqrt(xd * xd + yd * yd));
+    case Kind::kAtt: {
+      const double r = std::sqrt((xd * xd + yd * yd) / 10.0);
+      const double t = std::floor(r + 0.5);
+      return t < r ? t + 1 : t;
+    }
+    default: {
+      const double lati = GeoRadians(c[2 * i]), loni = GeoRadians(c[2 * i + 1]);
+      const double latj = GeoRadians(c[2 * j]), lonj = GeoRadians(c[2 * j + 1]);
+      const double q1 = std::cos(loni - lonj), q2 = std::cos(lati - latj), q3 = std::cos(lati + latj);
+      // Rounding can push the cosine a hair beyond 1, where acos has no value.
+      const double a = std::fmax(-1.0, std::fmin(1.0, 0.5 * ((1.0 + q1) * q2 - (1.0 - q1) * q3)));
+      return std::floor(kEarthRadius * std::acos(a) + 1.0);
+    }
+  }
+}
+
+// Writes the plane coordinates of the points p (x then y per city) into g: shifted so
+// that each axis starts at 0, multiplied by ux and uy (weight units per unit of the
+// file), rounded; scaled down together when the extent would pass 2147483647. The bound
+// is the largest coordinate.
+void Place(EuclidianGraphe* g, const double* p, double ux, double uy) {
+  const unsigned n = g->GetSommets();
+  double lo[2] = {p[0], p[1]}, hi[2] = {p[0], p[1]};
+  for (unsigned i = 0; i < 2 * n; ++i) {
+    lo[i % 2] = std::fmin(lo[i % 2], p[i]);
+    hi[i % 2] = std::fmax(hi[i % 2], p[i]);
+  }
+  const double extent = std::fmax((hi[0] - lo[0]) * ux, (hi[1] - lo[1]) * uy);
+  const double shrink = extent > kMaxWeight ? kMaxWeight / extent : 1.0;
+  uint32_t bound = 0;
+  for (unsigned i = 0; i < n; ++i) {
+    Point2D* c = g->GetCoords(static_cast<int>(i));
+    c->x = static_cast<uint32_t>(std::fmin(kMaxWeight, std::floor((p[2 * i] - lo[0]) * ux * shrink + 0.5)));
+    c->y = static_cast<uint32_t>(std::fmin(kMaxWeight, std::floor((p[2 * i + 1] - lo[1]) * uy * shrink + 0.5)));
+    bound = c->x > bound ? c->x : bound;
+    bound = c->y > bound ? c->y : bound;
+  }
+  g->SetCoordinateBound(bound);
+}
+
+// The state of one instance file being read.
+class InstanceReader {
+ public:
+  InstanceReader(FILE* f, const char* label, std::string* error) : src_(f, label, error) {}
+
+  bool Read(TsplibInstance* out) {
+    std::string w, key, value;
+    while (src_.sc.Word(&w)) {
+      const long line = src_.sc.Line();
+      src_.Header(w, &key, &value);
+      if (key == "EOF") break;
+      if (!Keyword(key, value, line)) return false;
+    }
+    if (src_.sc.ReadError()) return src_.Fail(0, "read error");
+    return Finish(out);
+  }
+
+ private:
+  bool Keyword(const std::string& key, const std::string& value, long line) {
+    if (key == "NAME") {
+      name_ = value;
+    } else if (key == "COMMENT") {
+      // Free text; an optimum quoted here is not trusted.
+    } else if (key == "TYPE") {
+      const std::string t = FirstWord(value);
+      if (t == "ATSP") return src_.Fail(line, "asymmetric TYPE ATSP is not supported");
+      if (t != "TSP") return src_.Fail(line, "unknown TYPE '%s' (only TSP is read)", Shown(value).c_str());
+    } else if (key == "DIMENSION") {
+      return Allocate(value, line);
+    } else if (key == "EDGE_WEIGHT_TYPE") {
+      kind_ = Named<Kind>(kKinds, value);
+      if (kind_ == Kind::kNone) return src_.Fail(line, "unsupported EDGE_WEIGHT_TYPE '%s'", Shown(value).c_str());
+    } else if (key == "EDGE_WEIGHT_FORMAT") {
+      format_ = Named<Format>(kFormats, value);
+      if (format_ == Format::kNone) return src_.Fail(line, "unsupported EDGE_WEIGHT_FORMAT '%s'", Shown(value).c_str());
+    } else if (key == "NODE_COORD_TYPE") {
+      if (value != "TWOD_COORDS" && value != "NO_COORDS")
+        return src_.Fail(line, "unsupported NODE_COORD_TYPE '%s'", Shown(value).c_str());
+    } else if (key == "DISPLAY_DATA_TYPE") {
+      if (value != "COORD_DISPLAY" && value != "TWOD_DISPLAY" && value != "NO_DISPLAY")
+        return src_.Fail(line, "unsupported DISPLAY_DATA_TYPE '%s'", Shown(value).c_str());
+    } else if (key == "NODE_COORD_SECTION") {
+      coords_line_ = line;
+      return Points(key, &coords_, line);
+    } else if (key == "DISPLAY_DATA_SECTION") {
+      return Points(key, &display_, line);
+    } else if (key == "EDGE_WEIGHT_SECTION") {
+      return Matrix(line);
+    } else {
+      return src_.Fail(line, "unknown keyword '%s'", Shown(key).c_str());
+    }
+    return true;
+  }
+
+  bool Allocate(const std::string& value, long line) {
+    if (g_) return src_.Fail(line, "DIMENSION given twice");
+    if (!src_.Dimension(value, 2, &n_)) return false;
+    // Weights, row pointers and plane coordinates, then the file's coordinates, display
+    // data and node marks.
+    const unsigned long long n = n_;
+    const unsigned long long bytes = n * (n - 1) / 2 * 4 + n * (8 + 8 + 16 + 16 + 1);
+    if (bytes > PhysicalMemory())
+      return src_.Fail(line, "DIMENSION %u does not fit in memory (%llu MiB needed)", n_, bytes >> 20);
+    g_.reset(pvc::New<EuclidianGraphe>(static_cast<int>(n_)));
+    if (g_ && !g_->Valid()) g_.reset();
+    if (!g_) return src_.Fail(line, "not enough memory for DIMENSION %u", n_);
+    return true;
+  }
+
+  // A word that should be a number of the section: false with the message when it is not.
+  bool Value(const char* what, unsigned node, long line, double* v) {
+    std::string w;
+    const bool got = src_.sc.Word(&w);
+    if (!got || src_.sc.FirstOnLine()) return src_.Fail(line, "node %u: two coordinates expected", node);
+    if (src_.sc.WordCut() || !Number(w, v))
+      return src_.Fail(src_.sc.Line(), "%s is not a number: '%s'", what, Shown(w).c_str());
+    if (std::fabs(*v) > kMaxCoordinate)
+      return src_.Fail(src_.sc.Line(), "coordinate %s is out of range", Shown(w).c_str());
+    return true;
+  }
+
+  // NODE_COORD_SECTION or DISPLAY_DATA_SECTION: one line "node x y" per node.
+  bool Points(const std::string& section, pvc::Array<double>* dest, long line) {
+    if (!g_) return src_.Fail(line, "%s before DIMENSION", section.c_str());
+    if (*dest) return src_.Fail(line, "%s given twice", section.c_str());
+    *dest = pvc::NewArray<double>(2 * size_t{n_});
+    pvc::Array<char> seen = pvc::NewArray<char>(n_, true);
+    if (!*dest || !seen) return src_.Fail(line, "not enough memory for %s", section.c_str());
+    return PointLines(section, dest->get(), seen.get());
+  }
+
+  bool PointLines(const std::string& section, double* p, char* seen) {
+    std::string w;
+    unsigned long long node = 0;
+    for (unsigned k = 0; k < n_; ++k) {
+      const bool got = src_.sc.Word(&w);
+      if (!got || KeywordLike(w)) {
+        unsigned missing = 0;
+        while (seen[missing]) ++missing;
+        return src_.Fail(src_.sc.Line(), "%s ends after %u of %u nodes: node %u missing", section.c_str(), k, n_,
+                         missing + 1);
+      }
+      if (!src_.sc.FirstOnLine() && k == 0)
+        return src_.Fail(src_.sc.Line(), "nodes start on the line after %s", section.c_str());
+      if (!src_.sc.FirstOnLine()) return src_.Fail(src_.sc.Line(), "extra value after node %llu", node);
+      if (!Whole(w, ~0ull, &node) || src_.sc.WordCut())
+        return src_.Fail(src_.sc.Line(), "not a node number: '%s'", Shown(w).c_str());
+      if (node < 1 || node > n_)
+        return src_.Fail(src_.sc.Line(), "node number %llu not in 1..DIMENSION (%u)", node, n_);
+      if (seen[node - 1]) return src_.Fail(src_.sc.Line(), "node %llu given twice", node);
+      seen[node - 1] = 1;
+      const long line = src_.sc.Line();
+      if (!Value("x", static_cast<unsigned>(node), line, &p[2 * (node - 1)]) ||
+          !Value("y", static_cast<unsigned>(node), line, &p[2 * (node - 1) + 1]))
+        return false;
+    }
+    if (src_.sc.Word(&w)) {
+      if (!src_.sc.FirstOnLine()) return src_.Fail(src_.sc.Line(), "extra value after node %llu", node);
+      if (!KeywordLike(w)) return src_.Fail(src_.sc.Line(), "%s has more nodes than DIMENSION %u", section.c_str(), n_);
+      src_.sc.Unread();
+    }
+    return true;
+  }
+
+  // EDGE_WEIGHT_SECTION: the entries in the order of the format, wrapped anyhow.
+  bool Matrix(long line) {
+    if (!g_) return src_.Fail(line, "EDGE_WEIGHT_SECTION before DIMENSION");
+    if (kind_ != Kind::kExplicit)
+      return src_.Fail(line, "EDGE_WEIGHT_SECTION needs EDGE_WEIGHT_TYPE: EXPLICIT before it");
+    if (format_ == Format::kNone || format_ == Format::kFunction)
+      return src_.Fail(line, "EDGE_WEIGHT_SECTION needs a matrix EDGE_WEIGHT_FORMAT before it");
+    if (weights_read_) return src_.Fail(line, "EDGE_WEIGHT_SECTION given twice");
+    const int n = static_cast<int>(n_);
+    unsigned long long total = 0, count = 0;
+    for (int r = 0, lo, hi; r < n; ++r) {
+      RowBounds(format_, r, n, &lo, &hi);
+      total += hi >= lo ? static_cast<unsigned long long>(hi - lo + 1) : 0;
+    }
+    std::string w;
+    double v;
+    for (int r = 0, lo, hi; r < n; ++r) {
+      RowBounds(format_, r, n, &lo, &hi);
+      for (int c = lo; c <= hi; ++c, ++count) {
+        const bool got = src_.sc.Word(&w);
+        if (!got || KeywordLike(w))
+          return src_.Fail(src_.sc.Line(), "EDGE_WEIGHT_SECTION ends after %llu of %llu entries", count, total);
+        if (src_.sc.WordCut() || !Number(w, &v))
+          return src_.Fail(src_.sc.Line(), "not a number: '%s'", Shown(w).c_str());
+        if (r != c && !Weight(w, v, r, c)) return false;  // the diagonal is read, not used
+      }
+    }
+    if (src_.sc.Word(&w)) {
+      if (!KeywordLike(w)) return src_.Fail(src_.sc.Line(), "EDGE_WEIGHT_SECTION has more than %llu entries", total);
+      src_.sc.Unread();
+    }
+    weights_read_ = true;
+    return true;
+  }
+
+  bool Weight(const std::string& w, double v, int r, int c) {
+    const long line = src_.sc.Line();
+    if (v < 0) return src_.Fail(line, "negative weight %s", Shown(w).c_str());
+    if (v > kMaxWeight) return src_.Fail(line, "weight %s is above 2147483647", Shown(w).c_str());
+    if (v != std::floor(v)) return src_.Fail(line, "weight %s is not a whole number", Shown(w).c_str());
+    const uint32_t weight = static_cast<uint32_t>(v);
+    if (format_ == Format::kFull && c < r && g_->Get(r, c) != weight)
+      return src_.Fail(line, "asymmetric matrix: entry (%d,%d) is %u, entry (%d,%d) is %u", r + 1, c + 1, weight, c + 1,
+                       r + 1, g_->Get(r, c));
+    g_->Set(r, c, weight);
+    return true;
+  }
+
+  // Checks that the data are complete, fills the weights of a coordinate instance and
+  // places the cities.
+  bool Finish(TsplibInstance* out) {
+    const long line = src_.sc.Line();
+    if (!g_) return src_.Fail(line, "no DIMENSION");
+    if (kind_ == Kind::kNone) return src_.Fail(line, "no EDGE_WEIGHT_TYPE");
+    if (kind_ == Kind::kExplicit && !weights_read_) return src_.Fail(line, "no EDGE_WEIGHT_SECTION");
+    if (kind_ != Kind::kExplicit && !coords_) return src_.Fail(line, "no NODE_COORD_SECTION");
+    pvc::Array<double>& picture = kind_ == Kind::kExplicit && display_ ? display_ : coords_;
+    if (kind_ != Kind::kExplicit && !Distances()) return false;
+    if (kind_ == Kind::kGeo) {
+      // Pictures and plane: (longitude, latitude) in degrees, then kilometres.
+      double latmin = 90, latmax = -90;
+      for (unsigned i = 0; i < n_; ++i) {
+        const double lat = GeoRadians(coords_[2 * i]) * 180 / kPi, lon = GeoRadians(coords_[2 * i + 1]) * 180 / kPi;
+        coords_[2 * i] = lon;
+        coords_[2 * i + 1] = lat;
+        latmin = std::fmin(latmin, lat);
+        latmax = std::fmax(latmax, lat);
+      }
+      const double km = kEarthRadius * kPi / 180;
+      Place(g_.get(), coords_.get(), km * std::fabs(std::cos((latmin + latmax) / 2 * kPi / 180)), km);
+    } else if (picture) {
+      const double unit = kind_ == Kind::kAtt ? 1 / std::sqrt(10.0) : 1;
+      Place(g_.get(), picture.get(), unit, unit);
+    } else {
+      uint32_t top = 0;
+      for (unsigned i = 0; i < n_; ++i) {
+        *g_->GetCoords(static_cast<int>(i)) = Point2D{0, 0};
+        const uint32_t* row = i + 1 < n_ ? g_->Row(static_cast<int>(i)) : nullptr;
+        for (unsigned k = 0; k + i + 1 < n_; ++k) top = row[k] > top ? row[k] : top;
+      }
+      g_->SetCoordinateBound(static_cast<uint32_t>(top / std::sqrt(2.0)));
+    }
+    out->name = WithoutSuffix(name_);
+    out->graph = std::move(g_);
+    out->picture = std::move(picture);
+    return true;
+  }
+
+  bool Distances() {
+    for (unsigned i = 0; i + 1 < n_; ++i)
+      for (unsigned j = i + 1; j < n_; ++j) {
+        const double d = Distance(kind_, coords_.get(), i, j);
+        if (!(d <= kMaxWeight))
+          return src_.Fail(coords_line_, "nodes %u and %u are %.0f apart, above 2147483647", i + 1, j + 1, d);
+        g_->Set(static_cast<int>(i), static_cast<int>(j), static_cast<uint32_t>(d));
+      }
+    return true;
+  }
+
+  Source src_;
+  std::string name_;
+  unsigned n_ = 0;
+  std::unique_ptr<EuclidianGraphe> g_;
+  Kind kind_ = Kind::kNone;
+  Format format_ = Format::kNone;
+  pvc::Array<double> coords_, display_;
+  long coords_line_ = 0;
+  bool weights_read_ = false;
+};
+
+FILE* Open(const char* path, std::string* error) {
+  FILE* f = fopen(path, "r");
+  if (!f) *error = std::string(path) + ": cannot open (" + strerror(errno) + ")";
+  return f;
+}
+
+}  // namespace
+
+bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* error) {
+  InstanceReader reader(f, label, error);
+  if (!reader.Read(out)) return false;
+  if (out->name.empty()) {
+    const char* slash = strrchr(label, '/');
+    out->name = WithoutSuffix(slash ? slash + 1 : label);
+  }
+  return true;
+}
+
+bool ReadTsplib(const char* path, TsplibInstance* out, std::string* error) {
+  FILE* f = Open(path, error);
+  if (!f) return false;
+  const bool ok = ReadTsplib(f, path, out, error);
+  fclose(f);
+  return ok;
+}
+
+bool ReadTour(const char* path, std::vector<int>* tour, std::string* error) {
+  FILE* f = Open(path, error);
+  if (!f) return false;
+  Source src(f, path, error);
+  std::string w, key, value;
+  unsigned n = 0;
+  bool ok = true, done = false;
+  tour->clear();
+  while (ok && !done && src.sc.Word(&w)) {
+    const long line = src.sc.Line();
+    src.Header(w, &key, &value);
+    if (key == "EOF") break;
+    if (key == "NAME" || key == "COMMENT") continue;
+    if (key == "TYPE" && FirstWord(value) != "TOUR") {
+      ok = src.Fail(line, "TYPE '%s' is not TOUR", Shown(value).c_str());
+    } else if (key == "DIMENSION") {
+      ok = src.Dimension(value, 1, &n);
+    } else if (key == "TOUR_SECTION") {
+      if (n == 0) {
+        ok = src.Fail(line, "TOUR_SECTION before DIMENSION");
+        break;
+      }
+      pvc::Array<char> seen = pvc::NewArray<char>(n, true);
+      if (!seen) ok = src.Fail(line, "not enough memory for DIMENSION %u", n);
+      unsigned long long city;
+      while (ok && src.sc.Word(&w) && w != "-1" && !KeywordLike(w)) {
+        if (!Whole(w, n, &city) || city == 0)
+          ok = src.Fail(src.sc.Line(), "'%s' is not a city of 1..%u", Shown(w).c_str(), n);
+        else if (seen[city - 1]++)
+          ok = src.Fail(src.sc.Line(), "city %llu given twice", city);
+        else
+          tour->push_back(static_cast<int>(city - 1));
+      }
+      if (ok && tour->size() != n) ok = src.Fail(src.sc.Line(), "tour of %zu cities, DIMENSION %u", tour->size(), n);
+      done = true;
+    } else if (key != "TYPE") {
+      ok = src.Fail(line, "unknown keyword '%s'", Shown(key).c_str());
+    }
+  }
+  if (ok && !done) ok = src.Fail(src.sc.Line(), src.sc.ReadError() ? "read error" : "no TOUR_SECTION");
+  fclose(f);
+  return ok;
+}
+
+bool ReadOptima(const char* path, std::map<std::string, unsigned long long>* optima, std::string* error) {
+  FILE* f = Open(path, error);
+  if (!f) return false;
+  Source src(f, path, error);
+  std::string w, key, value;
+  bool ok = true;
+  unsigned long long v;
+  while (ok && src.sc.Word(&w)) {
+    src.Header(w, &key, &value);
+    const std::string number = FirstWord(value);
+    if (key.empty() || !Whole(number, ~0ull, &v))
+      ok = src.Fail(src.sc.Line(), "expected 'name : length', not '%s'", Shown(w).c_str());
+    else if (!optima->emplace(key, v).second)
+      ok = src.Fail(src.sc.Line(), "%s given twice", Shown(key).c_str());
+  }
+  if (ok && src.sc.ReadError()) ok = src.Fail(0, "read error");
+  fclose(f);
+  return ok;
+}

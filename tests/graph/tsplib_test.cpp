@@ -1,0 +1,255 @@
+// TSPLIB files: distances and matrix formats on small fixtures, the published optimal tours
+// of the shipped instances, malformed files, the files written, and pvc-bench end to end.
+#include "graph/tsplib.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "containers/resources.h"
+#include "graph/tour_output.h"
+#include "support/tour.h"
+
+namespace {
+
+const std::string kData = PVC_DATA_DIR;
+
+bool Parse(const std::string& text, TsplibInstance* inst, std::string* error) {
+  FILE* f = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+  const bool ok = ReadTsplib(f, "t.tsp", inst, error);
+  fclose(f);
+  return ok;
+}
+
+std::string Head(const char* type, int n) {
+  return "NAME: t\nTYPE: TSP\nDIMENSION: " + std::to_string(n) + "\nEDGE_WEIGHT_TYPE: " + type + "\n";
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Weights (i, j, w) with 1-based nodes, shared by the matrix fixtures.
+const std::vector<std::array<int, 3>> kMatrix = {{1, 2, 1}, {1, 3, 2}, {1, 4, 3}, {2, 3, 4}, {2, 4, 5}, {3, 4, 6}};
+
+TEST(Tsplib, DistancesAndMatrixFormats) {
+  const std::string points = "NODE_COORD_SECTION\n  1 0 0\n 2 3.0 4\n3 -1 -1\n4 2.5 0\n";
+  const std::string matrix = Head("EXPLICIT", 4) + "EDGE_WEIGHT_FORMAT: ";
+  const struct {
+    std::string text;
+    std::vector<std::array<int, 3>> weights;
+    uint32_t bound;  // coordinate bound: the extent of the shifted coordinates
+  } cases[] = {
+      // Shapes met in real files: spaced colons, remarks, a suffix on NAME, " EOF".
+      {"NAME : t.tsp\nTYPE: TSP (remark)\nCOMMENT: optimum 1\nDIMENSION : 4 \nEDGE_WEIGHT_TYPE:EUC_2D\n\n" + points +
+           " EOF\n",
+       {{1, 2, 5}, {1, 3, 1}, {1, 4, 3}, {2, 3, 6}},
+       5},
+      {Head("CEIL_2D", 4) + points, {{1, 2, 5}, {1, 3, 2}, {1, 4, 3}, {2, 3, 7}}, 5},
+      // ATT rounds up whenever nint falls below the distance; coordinates / sqrt(10).
+      {Head("ATT", 4) + "NODE_COORD_SECTION\n1 0 0\n2 10 0\n3 30 10\n4 11.7 0\n",
+       {{1, 2, 4}, {1, 3, 10}, {1, 4, 4}},
+       9},
+      // GEO: DDD.MM, degrees truncated; a city is 1 from itself; plane in kilometres.
+      {Head("GEO", 4) + "EDGE_WEIGHT_FORMAT: FUNCTION\nNODE_COORD_SECTION\n1 0 0\n2 0 1.0\n3 0 0.50\n4 0 0\n",
+       {{1, 2, 112}, {1, 3, 93}, {1, 4, 1}},
+       111},
+      {matrix + "FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1 2 3\n1 0 4 5\n2 4 0 6\n3 5 6 0\n"
+                "DISPLAY_DATA_SECTION\n1 0 0\n2 10 0\n3 0 20\n4 5 5\nEOF\n",
+       kMatrix, 20},
+      // Without coordinates the bound is the largest weight / sqrt(2).
+      {matrix + "UPPER_ROW\nEDGE_WEIGHT_SECTION\n1 2 3 4 5 6\n", kMatrix, 4},
+      {matrix + "LOWER_ROW\nEDGE_WEIGHT_SECTION\n1\n2\n4\n3\n5\n6\nEOF\n", kMatrix, 4},
+      {matrix + "UPPER_DIAG_ROW\nEDGE_WEIGHT_SECTION\n0 1 2 3 0\n4 5 0 6 0\n", kMatrix, 4},
+      {matrix + "LOWER_DIAG_ROW\nEDGE_WEIGHT_SECTION\n0 1 0 2 4 0 3\n 5 6 0\n", kMatrix, 4},
+  };
+  for (const auto& c : cases) {
+    TsplibInstance inst;
+    std::string error;
+    ASSERT_TRUE(Parse(c.text, &inst, &error)) << error << "\n" << c.text;
+    EXPECT_EQ(inst.name, "t");
+    for (const auto& w : c.weights) EXPECT_EQ(inst.graph->Get(w[0] - 1, w[1] - 1), uint32_t(w[2])) << c.text;
+    EXPECT_EQ(inst.graph->GetMaxCoord(), c.bound) << c.text;
+    EXPECT_EQ(inst.HasCoordinates(), c.bound != 4) << c.text;
+  }
+  // The EUC_2D plane: shifted to 0, half units rounded.
+  TsplibInstance inst;
+  std::string error;
+  ASSERT_TRUE(Parse(cases[0].text, &inst, &error));
+  EXPECT_EQ(inst.graph->GetCoords(1)->x, 4u);
+  EXPECT_EQ(inst.graph->GetCoords(1)->y, 5u);
+  EXPECT_EQ(inst.graph->GetCoords(3)->x, 4u);
+}
+
+TEST(Tsplib, MalformedFilesGiveOneMessage) {
+  const std::string euc = Head("EUC_2D", 2) + "NODE_COORD_SECTION\n";
+  const std::string full = Head("EXPLICIT", 2) + "EDGE_WEIGHT_FORMAT: FULL_MATRIX\nEDGE_WEIGHT_SECTION\n";
+  const std::string upper = Head("EXPLICIT", 4) + "EDGE_WEIGHT_FORMAT: UPPER_ROW\nEDGE_WEIGHT_SECTION\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"TYPE: ATSP\n", "t.tsp:1: asymmetric TYPE ATSP"},
+      {"NAME: x\nTYPE: CVRP\n", "t.tsp:2: unknown TYPE 'CVRP'"},
+      {Head("EUC_3D", 2), "t.tsp:4: unsupported EDGE_WEIGHT_TYPE 'EUC_3D'"},
+      {Head("EXPLICIT", 2) + "EDGE_WEIGHT_FORMAT: UPPER_COL\n", "t.tsp:5: unsupported EDGE_WEIGHT_FORMAT"},
+      {"DIMENSION: 12a\n", "t.tsp:1: DIMENSION is not a whole number"},
+      {"DIMENSION: 99999999999999999999\n", "t.tsp:1: DIMENSION is not a whole number"},
+      {"DIMENSION: 4000000000\n", "t.tsp:1: DIMENSION 4000000000 is too large"},
+      {"\nDIMENSION: 2000000000\n", "t.tsp:2: DIMENSION 2000000000 does not fit in memory"},
+      {euc + "1 0 0\nEOF\n", "t.tsp:7: NODE_COORD_SECTION ends after 1 of 2 nodes: node 2 missing"},
+      {euc + "1 0 0\n3 1 1\n", "t.tsp:7: node number 3 not in 1..DIMENSION (2)"},
+      {euc + "1 0 0\n2 1 1\n3 1 1\n", "t.tsp:8: NODE_COORD_SECTION has more nodes than DIMENSION 2"},
+      {euc + "1 0 0\n1 1 1\n", "t.tsp:7: node 1 given twice"},
+      {euc + "1 0 0\n2 1 1,5\n", "t.tsp:7: y is not a number: '1,5'"},
+      {euc + "1 0\n2 1 1\n", "t.tsp:6: node 1: two coordinates expected"},
+      {euc + "1 0 0 0\n2 1 1\n", "t.tsp:6: extra value after node 1"},
+      {euc + "1 " + std::string(100000, '9') + " 0\n",
+       "t.tsp:6: x is not a number: '99999999999999999999999999999999...'"},
+      {euc + "1 0 0\n2 3000000000 0\n", "t.tsp:5: nodes 1 and 2 are 3000000000 apart, above 2147483647"},
+      {upper + "1 2 3 4 5\nEOF\n", "t.tsp:8: EDGE_WEIGHT_SECTION ends after 5 of 6 entries"},
+      {upper + "1 2 3 4 5 6 7\n", "t.tsp:7: EDGE_WEIGHT_SECTION has more than 6 entries"},
+      {upper + "1 2 -3 4 5 6\n", "t.tsp:7: negative weight -3"},
+      {upper + "1 2 3\n2147483648 5 6\n", "t.tsp:8: weight 2147483648 is above 2147483647"},
+      {upper + "1 2 3 x 5 6\n", "t.tsp:7: not a number: 'x'"},
+      {full + "0 1\n2 0\n", "t.tsp:8: asymmetric matrix: entry (2,1) is 2, entry (1,2) is 1"},
+      {Head("EUC_2D", 2) + "EOF\n", "t.tsp:5: no NODE_COORD_SECTION"},
+      {"NAME: t\nCAPACITY: 3\n", "t.tsp:2: unknown keyword 'CAPACITY'"},
+  };
+  for (const auto& c : cases) {
+    TsplibInstance inst;
+    std::string error;
+    EXPECT_FALSE(Parse(c.first, &inst, &error));
+    EXPECT_EQ(error.compare(0, c.second.size(), c.second), 0) << error << "\nnot " << c.second;
+    EXPECT_EQ(inst.graph, nullptr);
+  }
+  TsplibInstance inst;
+  std::string error;
+  EXPECT_FALSE(ReadTsplib("/nonexistent/x.tsp", &inst, &error));
+  EXPECT_EQ(error, "/nonexistent/x.tsp: cannot open (No such file or directory)");
+  pvc::FailAcquisitionAt(1);
+  EXPECT_FALSE(Parse(Head("EUC_2D", 3), &inst, &error));
+  pvc::FailAcquisitionAt(0);
+  EXPECT_EQ(error, "t.tsp:3: not enough memory for DIMENSION 3");
+}
+
+// The published tours measured with the loaded weights: proves every distance kind.
+TEST(Tsplib, PublishedOptimalToursHaveThePublishedLength) {
+  std::map<std::string, unsigned long long> optima;
+  std::string error;
+  ASSERT_TRUE(ReadOptima((kData + "/OPTIMA").c_str(), &optima, &error)) << error;
+  int checked = 0;
+  for (const auto& [name, optimum] : optima) {
+    const std::string tourfile = kData + "/" + name + ".opt.tour";
+    if (access(tourfile.c_str(), R_OK) != 0) continue;
+    TsplibInstance inst;
+    std::vector<int> tour;
+    ASSERT_TRUE(ReadTsplib((kData + "/" + name + ".tsp").c_str(), &inst, &error)) << error;
+    ASSERT_TRUE(ReadTour(tourfile.c_str(), &tour, &error)) << error;
+    EXPECT_EQ(inst.name, name);
+    EXPECT_EQ(tour::Length(*inst.graph, tour), static_cast<long long>(optimum)) << name;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 12);
+}
+
+TEST(Tsplib, BranchAndBoundFindsTheOptimumOfBurma14) {
+  TsplibInstance inst;
+  std::string error;
+  ASSERT_TRUE(ReadTsplib((kData + "/burma14.tsp").c_str(), &inst, &error)) << error;
+  tArretes* t = tour::Run(PVC_ASeparationEvaluation, *inst.graph, 0);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(inst.graph->Eval(t), 3323u);
+  delete t;
+}
+
+// Balanced tags, nothing but entities after '&': enough to know a browser will parse it.
+bool WellFormed(const std::string& xml) {
+  std::vector<std::string> open;
+  for (size_t p = xml.find('<'); p != std::string::npos; p = xml.find('<', p + 1)) {
+    const size_t end = xml.find('>', p);
+    if (end == std::string::npos) return false;
+    const std::string tag = xml.substr(p + 1, end - p - 1);
+    const std::string name = tag.substr(tag[0] == '/', tag.find_first_of(" />", 1) - (tag[0] == '/'));
+    if (tag[0] == '/' && (open.empty() || open.back() != name)) return false;
+    if (tag[0] == '/')
+      open.pop_back();
+    else if (tag[0] != '?' && tag.back() != '/')
+      open.push_back(name);
+  }
+  for (size_t p = xml.find('&'); p != std::string::npos; p = xml.find('&', p + 1))
+    if (xml.find(';', p) > xml.find_first_of(" <\"", p)) return false;
+  return open.empty();
+}
+
+TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
+  char dir[] = "/tmp/pvc-tsplib-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  TsplibInstance inst;
+  std::vector<int> tour, back;
+  std::string error;
+  ASSERT_TRUE(ReadTsplib((kData + "/berlin52.tsp").c_str(), &inst, &error));
+  ASSERT_TRUE(ReadTour((kData + "/berlin52.opt.tour").c_str(), &tour, &error));
+  const std::string tourfile = std::string(dir) + "/b.tour", svg = std::string(dir) + "/b.svg";
+  ASSERT_TRUE(WriteTourFile(tourfile.c_str(), "b", tour.data(), 52, &error)) << error;
+  ASSERT_TRUE(ReadTour(tourfile.c_str(), &back, &error)) << error;
+  EXPECT_EQ(back, tour);
+  ASSERT_TRUE(WriteTourSvg(svg.c_str(), "a<b> & \xe9", inst.picture.get(), tour.data(), 52, &error)) << error;
+  const std::string xml = Slurp(svg);
+  EXPECT_TRUE(WellFormed(xml)) << xml;
+  EXPECT_FALSE(WellFormed("<svg><g></svg></g>"));  // the check can fail
+  EXPECT_NE(xml.find("<title>a&lt;b&gt; &amp; &#233;</title>"), std::string::npos);
+  size_t circles = 0;
+  for (size_t p = xml.find("<circle"); p != std::string::npos; p = xml.find("<circle", p + 1)) ++circles;
+  EXPECT_EQ(circles, 52u);
+  EXPECT_FALSE(WriteTourFile("/nonexistent/b.tour", "b", tour.data(), 52, &error));
+  EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
+}
+
+// Runs pvc-bench with arguments; returns standard output, standard error in *err.
+std::string Bench(const std::string& args, std::string* err, int* status) {
+  const std::string errfile = "/tmp/pvc-bench-err-" + std::to_string(getpid());
+  FILE* p = popen((std::string(PVC_BENCH) + " " + args + " 2>" + errfile).c_str(), "r");
+  std::string out;
+  for (int c; (c = fgetc(p)) != EOF;) out += static_cast<char>(c);
+  *status = WEXITSTATUS(pclose(p));
+  *err = Slurp(errfile);
+  unlink(errfile.c_str());
+  return out;
+}
+
+TEST(BenchTsplib, RowsWithGapsBadFilesSkipped) {
+  std::string err;
+  int status;
+  const std::string out = Bench("--tsplib " + kData + "/gr24.tsp,/nonexistent.tsp," + kData +
+                                    "/ulysses16.tsp --optima " + kData + "/OPTIMA --csv --algo 0,H2Opt,6",
+                                &err, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(err.find("pvc-bench: /nonexistent.tsp: cannot open"), std::string::npos) << err;
+  EXPECT_NE(err.find("pvc-bench: note: gr24 has no coordinates: HElastique skipped"), std::string::npos) << err;
+  std::vector<std::string> lines = tour::Lines(out);
+  ASSERT_EQ(lines.size(), 6u) << out;
+  EXPECT_EQ(lines[0], "instance,n,algorithm,length,optimum,gap,ms");
+  const char* optimum[] = {"1272", "1272", "6859", "6859", "6859"};
+  for (size_t k = 1; k < lines.size(); ++k) {
+    char name[32], algo[32], opt[32], gap[32];
+    unsigned n;
+    unsigned long long len;
+    ASSERT_EQ(sscanf(lines[k].c_str(), "%31[^,],%u,%31[^,],%llu,%31[^,],%31[^,],", name, &n, algo, &len, opt, gap), 6);
+    EXPECT_STREQ(opt, optimum[k - 1]);
+    char expected[32];
+    snprintf(expected, sizeof expected, "%.2f", (len - atof(opt)) * 100 / atof(opt));
+    EXPECT_STREQ(gap, expected) << lines[k];
+  }
+  EXPECT_EQ(Bench("--tsplib " + kData + "/gr24.tsp --svg /nonexistent", &err, &status), "");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(err, "pvc-bench: --svg /nonexistent: not an existing directory\n");
+}
+
+}  // namespace
