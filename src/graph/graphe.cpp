@@ -1,6 +1,7 @@
 #include "graph/graphe.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -97,6 +98,15 @@ EuclidianGraphe* EuclidianGraphe::New(int n) {
   }
   if (g) printf("%d\n", n);
   return g;
+}
+
+unsigned long long InstanceBytes(unsigned long long n) {
+  return n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) + n * sizeof(Point2D);
+}
+
+unsigned long long PhysicalMemory() {
+  const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+  return pages > 0 && size > 0 ? static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(size) : ~0ull;
 }
 
 uint32_t RandomCoordinate(uint32_t r, uint32_t Resolution, uint32_t ScaleFactor) {

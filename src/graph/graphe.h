@@ -123,6 +123,11 @@ class EuclidianGraphe : public Graphe {
   static void InitDrawing(int pargc, char** argv);
 };
 
+/// Bytes an instance of n vertices holds: weights, row pointers and coordinates.
+unsigned long long InstanceBytes(unsigned long long n);
+/// The machine's physical memory in bytes; all bits set when it cannot be read.
+unsigned long long PhysicalMemory();
+
 /// The coordinate Randomise derives from one rand() draw r (0 <= r < 2^31).
 uint32_t RandomCoordinate(uint32_t r, uint32_t Resolution, uint32_t ScaleFactor);
 

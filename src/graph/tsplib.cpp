@@ -132,11 +132,6 @@ std::string WithoutSuffix(const std::string& s) {
 // First word of a value ("TSP (M.~Hofmeister)" gives "TSP").
 std::string FirstWord(const std::string& v) { return v.substr(0, v.find_first_of(" \t")); }
 
-unsigned long long PhysicalMemory() {
-  const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
-  return pages > 0 && size > 0 ? static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(size) : ~0ull;
-}
-
 // A file being read and the message of its first fault.
 class Source {
  public:
@@ -324,10 +319,9 @@ class InstanceReader {
   bool Allocate(const std::string& value, long line) {
     if (g_) return src_.Fail(line, "DIMENSION given twice");
     if (!src_.Dimension(value, 2, &n_)) return false;
-    // Weights, row pointers and plane coordinates, then the file's coordinates, display
-    // data and node marks.
+    // The instance, then the file's coordinates, display data and node marks.
     const unsigned long long n = n_;
-    const unsigned long long bytes = n * (n - 1) / 2 * 4 + n * (8 + 8 + 16 + 16 + 1);
+    const unsigned long long bytes = InstanceBytes(n) + n * (16 + 16 + 1);
     if (bytes > PhysicalMemory())
       return src_.Fail(line, "DIMENSION %u does not fit in memory (%llu MiB needed)", n_, bytes >> 20);
     g_.reset(pvc::New<EuclidianGraphe>(static_cast<int>(n_)));

@@ -34,18 +34,6 @@ bool IsPrefix(const char* line, const char* keyword) {
   return strncasecmp(line, keyword, strlen(keyword)) == 0;
 }
 
-// Bytes an instance of n vertices holds: weights, row pointers and coordinates.
-unsigned long long InstanceBytes(unsigned long long n) {
-  return n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) + n * 8;
-}
-
-unsigned long long PhysicalMemory() {
-  long pages = sysconf(_SC_PHYS_PAGES);
-  long size = sysconf(_SC_PAGESIZE);
-  if (pages <= 0 || size <= 0) return ~0ull;
-  return static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(size);
-}
-
 int CommandRandom(const char* args) {
   unsigned int s, range, factor;
   if (sscanf(args, "%u%u%u", &s, &range, &factor) != 3) {
