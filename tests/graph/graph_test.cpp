@@ -97,31 +97,18 @@ TEST(tArretes, MatchesSetReferenceOnRandomOperations) {
   }
 }
 
-TEST(tArretes, TourConversionsAndDeadEnds) {
-  tArretes t(4);
-  t.Add(0, 2), t.Add(1, 2), t.Add(1, 3), t.Add(0, 3);
-  int* c = t.CircuitAsArray();
-  EXPECT_EQ(std::vector<int>(c, c + 5), (std::vector<int>{0, 2, 1, 3, 0}));
-  free(c);
-  tArrete* ring = t.CircuitAsLinkedList();
-  Edges got;
-  tArrete* r = ring;
-  for (int k = 0; k < 4; ++k, r = r->GetNext2()) {
-    got.emplace_back(r->s1, r->s2);
-    EXPECT_EQ(r->GetNext2()->GetPrev2(), r);
-  }
-  EXPECT_EQ(r, ring);
-  EXPECT_EQ(got, (Edges{{0, 2}, {2, 1}, {1, 3}, {3, 0}}));
-  DeleteRing(ring);
-  // Dead ends: 1-0-2-3 walked from 0 to 1 stops there; an empty set has no tour; 0-1-2-3
-  // is accepted, the closing step being unchecked.
+// The tour forms are checked through the algorithms that read them; here only their
+// refusals: 1-0-2-3 walked from 0 to 1 stops there; an empty set has no tour; 0-1-2-3 is
+// accepted, the closing step being unchecked.
+TEST(tArretes, TourFormsRefuseDeadEnds) {
   tArretes path(4), empty(4), open(4);
   path.Add(1, 0), path.Add(0, 2), path.Add(2, 3);
   open.Add(0, 1), open.Add(1, 2), open.Add(2, 3);
   EXPECT_TRUE(path.CircuitAsArray() == nullptr && path.CircuitAsLinkedList() == nullptr);
   EXPECT_TRUE(empty.CircuitAsArray() == nullptr && empty.CircuitAsLinkedList() == nullptr);
-  DeleteRing(ring = open.CircuitAsLinkedList());
-  EXPECT_NE(ring, nullptr);
+  int* c = open.CircuitAsArray();
+  EXPECT_EQ(std::vector<int>(c, c + 5), (std::vector<int>{0, 1, 2, 3, 0}));
+  free(c);
 }
 
 }  // namespace
