@@ -169,23 +169,27 @@ class PrunedPass {
     const int u = S_[kForward ? x : x + 1];
     const long long twice = 2LL * W_[x];
     long long radius = twice - (best.gain > 0 ? best.gain : 1);
-    if (2LL * lists_.Closest(u) > radius) return;
+    if (!Within(lists_.Closest(u), radius)) return;
     if (Scan<kForward>(x, lists_.Short(u), twice, radius, best)) return;
     const pvc::NeighbourLists::List l = lists_.Long(e_, u);
     if (l.count != 0 && Scan<kForward>(x, l, twice, radius, best)) return;
     for (int c = 0; c < static_cast<int>(n_); ++c) {
       if (c == u) continue;
       const uint32_t w = c < u ? e_.Row(c)[u - c - 1] : e_.Row(u)[c - u - 1];
-      if (2LL * w <= radius && Consider<kForward>(x, c, w, best)) radius = twice - best.gain;
+      if (Within(w, radius) && Consider<kForward>(x, c, w, best)) radius = twice - best.gain;
     }
   }
+
+  // Whether a vertex at weight w from the end of an edge is within the radius: inclusive,
+  // so that a pair whose gain equals the best is evaluated too.
+  static bool Within(uint32_t w, long long radius) { return 2LL * w <= radius; }
 
   // Offers the entries of l within the radius; true when the radius ends inside the list
   // or the list holds every vertex.
   template <bool kForward>
   bool Scan(unsigned x, const pvc::NeighbourLists::List& l, long long twice, long long& radius, BestMove& best) {
     for (unsigned m = 0; m < l.count; ++m) {
-      if (2LL * l.entry[m].w > radius) return true;
+      if (!Within(l.entry[m].w, radius)) return true;
       if (Consider<kForward>(x, l.entry[m].v, l.entry[m].w, best)) radius = twice - best.gain;
     }
     return l.all;
