@@ -13,7 +13,7 @@
 // (two_opt_neighbours.h), and finds the very pair of the full scan (PrunedPass): the lists
 // cost about n^2/2 look-ups once, a pass then O(n) plus a few candidates per edge, more
 // for the few long edges. Extra memory: about 29 bytes per vertex for the pass arrays and
-// 256 for the lists, besides the ring and the marks.
+// 270 for the lists, besides the ring and the marks.
 //
 // Traces: level 1 the opening, progress and closing lines; level 2 one "inversion" line
 // per applied move; level 3 the initial ring, one line per record, and one "test de
@@ -86,6 +86,7 @@ struct PassArrays {
     return block;
   }
 
+  // Walks the ring from the head with a flag false, as a cursor of the pass would.
   void Read(const Graphe& e, tArrete* chemin, const char* marks, unsigned n) {
     tArrete* cur = chemin;
     bool rc = false;
