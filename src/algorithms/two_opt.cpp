@@ -1,13 +1,19 @@
 // 2-opt heuristic (row 2, "H2Opt").
 //
 // Starts from the nearest-neighbour tour and improves it by best-improvement 2-opt: each
-// pass evaluates every pair of tour edges that share no vertex, (n-1)(n-2)/2 gains of four
-// weights each, and applies the single exchange of largest gain (the first pair in scan
-// order on ties); passes repeat until no gain is positive. The tour is held both as the
-// returned edge set and as a ring of oriented records with reversal marks, so a move costs
-// constant time (two_opt_move.h). Each pass reads the ring once into arrays by position and
-// scans the pairs over those arrays, with one weight look-up per pair (ScanPass); the extra
-// memory is about 25 bytes per vertex besides the ring and the marks.
+// pass finds, among the pairs of tour edges that share no vertex, the exchange of largest
+// gain (the first pair in scan order on ties) and applies it; passes repeat until no gain
+// is positive. The tour is held both as the returned edge set and as a ring of oriented
+// records with reversal marks, so a move costs constant time (two_opt_move.h). Each pass
+// reads the ring once into arrays by position.
+//
+// At output levels 3 and more, which print every pair, a pass evaluates all (n-1)(n-2)/2
+// of them with one weight look-up each (ScanPass). Below, it evaluates only the pairs that
+// can reach the best gain so far, found through lists of the nearest vertices
+// (two_opt_neighbours.h), and finds the very pair of the full scan (PrunedPass): the lists
+// cost about n^2/2 look-ups once, a pass then O(n) plus a few candidates per edge, more
+// for the few long edges. Extra memory: about 29 bytes per vertex for the pass arrays and
+// 270 for the lists, besides the ring and the marks.
 //
 // Traces: level 1 the opening, progress and closing lines; level 2 one "inversion" line
 // per applied move; level 3 the initial ring, one line per record, and one "test de
@@ -19,36 +25,48 @@
 
 #include "algorithms/algorithms.h"
 #include "algorithms/two_opt_move.h"
+#include "algorithms/two_opt_neighbours.h"
 #include "containers/resources.h"
 
 namespace {
 
 constexpr char kName[] = "H2Opt";
 
-// The best exchange of a pass: its gain (0 while nothing improves), its two records in
-// scan order and the orientation flags the scan carried for them.
+// The best exchange of a pass so far: its gain (0 while nothing improves) and the
+// positions i < j of its two edges in the order of travel from the head.
 struct BestMove {
   long long gain;
-  tArrete* rec[2];
-  bool rev[2];
+  unsigned i, j;
+
+  // Keeps the pair (i, j) when its gain is larger, or positive, equal and earlier in scan
+  // order (i first, then j): the pair the full scan would keep, whatever the order of offers.
+  void Offer(long long g, unsigned pi, unsigned pj) {
+    if (g > gain || (g == gain && g > 0 && (pi < i || (pi == i && pj < j)))) {
+      gain = g;
+      i = pi;
+      j = pj;
+    }
+  }
 };
 
 // The ring read once per pass into arrays indexed by position in the order of travel
 // from the head: the record and the flag a cursor carries there, its start vertex under
-// that flag (Sommet[n] repeats Sommet[0], so position p joins Sommet[p] to Sommet[p+1]) and
-// its weight. Two rows of weights from a vertex to every later position serve the scan.
+// that flag (Sommet[n] repeats Sommet[0], so position p joins Sommet[p] to Sommet[p+1]),
+// its weight, and the position of every vertex. Two rows of weights from a vertex to
+// every later position serve the full scan.
 struct PassArrays {
   tArrete** rec;
   bool* rev;
   int* Sommet;          // n + 1 entries
   uint32_t* Poids;      // weight of the record at each position
+  uint32_t* Position;   // position of each vertex
   uint32_t* from_i;     // n + 1 entries
   uint32_t* from_next;  // n + 1 entries
 
   // One block for all arrays, so a run adds a single acquisition; null when it fails.
   static void* Allocate(unsigned n, PassArrays& p) {
     const size_t m = static_cast<size_t>(n) + 1;
-    const size_t per_entry = sizeof(tArrete*) + sizeof(int) + 3 * sizeof(uint32_t) + sizeof(bool);
+    const size_t per_entry = sizeof(tArrete*) + sizeof(int) + 4 * sizeof(uint32_t) + sizeof(bool);
     char* block = static_cast<char*>(pvc::Malloc(m * per_entry));
     if (!block) return nullptr;
     char* cur = block;
@@ -58,12 +76,29 @@ struct PassArrays {
     cur += m * sizeof(int);
     p.Poids = reinterpret_cast<uint32_t*>(cur);
     cur += m * sizeof(uint32_t);
+    p.Position = reinterpret_cast<uint32_t*>(cur);
+    cur += m * sizeof(uint32_t);
     p.from_i = reinterpret_cast<uint32_t*>(cur);
     cur += m * sizeof(uint32_t);
     p.from_next = reinterpret_cast<uint32_t*>(cur);
     cur += m * sizeof(uint32_t);
     p.rev = reinterpret_cast<bool*>(cur);
     return block;
+  }
+
+  // Walks the ring from the head with a flag false, as a cursor of the pass would.
+  void Read(const Graphe& e, tArrete* chemin, const char* marks, unsigned n) {
+    tArrete* cur = chemin;
+    bool rc = false;
+    for (unsigned k = 0; k < n; ++k) {
+      rec[k] = cur;
+      rev[k] = rc;
+      Sommet[k] = cur->GetS1(rc);
+      Position[Sommet[k]] = k;
+      Poids[k] = e.Get(cur->s1, cur->s2);
+      cur = cur->GetNext2(rc, marks);
+    }
+    Sommet[n] = Sommet[0];
   }
 };
 
@@ -76,28 +111,16 @@ struct PassArrays {
 // of S[i] for the next i; so each row is read once, one look-up per pair, and the gains
 // are formed from arrays read in order.
 template <bool kTrace>
-void ScanPass(const EuclidianGraphe* e, tArrete* chemin, const char* marks, unsigned n, PassArrays& p,
-              BestMove& best) {
-  tArrete* cur = chemin;
-  bool rc = false;
-  for (unsigned k = 0; k < n; ++k) {
-    p.rec[k] = cur;
-    p.rev[k] = rc;
-    p.Sommet[k] = cur->GetS1(rc);
-    p.Poids[k] = e->Get(cur->s1, cur->s2);
-    cur = cur->GetNext2(rc, marks);
-  }
-  p.Sommet[n] = p.Sommet[0];
+void ScanPass(const Graphe& e, unsigned n, PassArrays& p, BestMove& best) {
   if (n < 3) return;
-
   const int* S = p.Sommet;
   uint32_t* row_i = p.from_i;
   uint32_t* row_next = p.from_next;
-  for (unsigned q = 2; q < n; ++q) row_i[q] = e->GetDistinct(S[0], S[q]);
+  for (unsigned q = 2; q < n; ++q) row_i[q] = e.GetDistinct(S[0], S[q]);
   for (unsigned i = 0; i + 2 < n; ++i) {
     // row_i[q] = Get(S[i], S[q]) for q >= i + 2; row_next[q] = Get(S[i+1], S[q]) for q >= i + 3.
     const int s = S[i + 1];
-    for (unsigned q = i + 3; q <= n; ++q) row_next[q] = e->GetDistinct(s, S[q]);
+    for (unsigned q = i + 3; q <= n; ++q) row_next[q] = e.GetDistinct(s, S[q]);
     const long long wi = p.Poids[i];
     long long meilleur = best.gain;
     unsigned jbest = 0;
@@ -110,18 +133,98 @@ void ScanPass(const EuclidianGraphe* e, tArrete* chemin, const char* marks, unsi
         jbest = j;
       }
     }
-    if (jbest != 0) {
-      best.gain = meilleur;
-      best.rec[0] = p.rec[i];
-      best.rec[1] = p.rec[jbest];
-      best.rev[0] = p.rev[i];
-      best.rev[1] = p.rev[jbest];
-    }
+    if (jbest != 0) best = BestMove{meilleur, i, jbest};
     uint32_t* t = row_i;
     row_i = row_next;
     row_next = t;
   }
 }
+
+// The pruned pass finds the pair of the full scan without evaluating every pair. Its gain
+// splits as [w(i) - Get(S[i], S[j])] + [w(j) - Get(S[i+1], S[j+1])], so a pair whose gain
+// reaches g has one bracket of at least g/2: either S[j] lies within w(i) - g/2 of S[i]
+// (found from edge i, looking forward), or S[i+1] lies within w(j) - g/2 of S[j+1] (found
+// from edge j, looking back). With g the best gain so far (at least 1), every pair that
+// can match or beat the final best is evaluated; the comparisons are inclusive so that the
+// earliest of equal pairs is among them.
+class PrunedPass {
+ public:
+  PrunedPass(const Graphe& e, pvc::NeighbourLists& lists, unsigned n, const PassArrays& p)
+      : e_(e), lists_(lists), n_(n), S_(p.Sommet), W_(p.Poids), pos_(p.Position) {}
+
+  void Run(BestMove& best) {
+    for (unsigned x = 0; x < n_; ++x) {
+      Side<true>(x, best);
+      Side<false>(x, best);
+    }
+  }
+
+ private:
+  // Offers the pairs of edge x with the vertices c close enough to one end u of it:
+  // 2 Get(u, c) <= 2 w(x) - g. Forward, u = S[x] and c = S[j] for a later edge j >= x + 2;
+  // back, u = S[x+1] and c = S[i+1] for an earlier edge i <= x - 2. The short list of u
+  // comes first, then its long list, then its whole row, each only when the radius reaches
+  // past the last entry of the one before (an entry offered twice changes nothing).
+  template <bool kForward>
+  void Side(unsigned x, BestMove& best) {
+    const int u = S_[kForward ? x : x + 1];
+    const long long twice = 2LL * W_[x];
+    long long radius = twice - (best.gain > 0 ? best.gain : 1);
+    if (!Within(lists_.Closest(u), radius)) return;
+    if (Scan<kForward>(x, lists_.Short(u), twice, radius, best)) return;
+    const pvc::NeighbourLists::List l = lists_.Long(e_, u);
+    if (l.count != 0 && Scan<kForward>(x, l, twice, radius, best)) return;
+    for (int c = 0; c < static_cast<int>(n_); ++c) {
+      if (c == u) continue;
+      const uint32_t w = c < u ? e_.Row(c)[u - c - 1] : e_.Row(u)[c - u - 1];
+      if (Within(w, radius) && Consider<kForward>(x, c, w, best)) radius = twice - best.gain;
+    }
+  }
+
+  // Whether a vertex at weight w from the end of an edge is within the radius: inclusive,
+  // so that a pair whose gain equals the best is evaluated too.
+  static bool Within(uint32_t w, long long radius) { return 2LL * w <= radius; }
+
+  // Offers the entries of l within the radius; true when the radius ends inside the list
+  // or the list holds every vertex.
+  template <bool kForward>
+  bool Scan(unsigned x, const pvc::NeighbourLists::List& l, long long twice, long long& radius, BestMove& best) {
+    for (unsigned m = 0; m < l.count; ++m) {
+      if (!Within(l.entry[m].w, radius)) return true;
+      if (Consider<kForward>(x, l.entry[m].v, l.entry[m].w, best)) radius = twice - best.gain;
+    }
+    return l.all;
+  }
+
+  // Offers the pair of edge x and vertex c, w = Get(u, c); true when it raised the best gain.
+  template <bool kForward>
+  bool Consider(unsigned x, int c, uint32_t w, BestMove& best) const {
+    const unsigned q = pos_[c];
+    long long gain;
+    unsigned i, j;
+    if (kForward) {
+      if (q < x + 2) return false;
+      i = x;
+      j = q;
+      gain = static_cast<long long>(W_[i]) + W_[j] - w - e_.GetDistinct(S_[i + 1], S_[j + 1]);
+    } else {
+      if (q == 0 || q + 1 > x) return false;
+      i = q - 1;
+      j = x;
+      gain = static_cast<long long>(W_[i]) + W_[j] - e_.GetDistinct(S_[i], S_[j]) - w;
+    }
+    const long long before = best.gain;
+    best.Offer(gain, i, j);
+    return best.gain != before;
+  }
+
+  const Graphe& e_;
+  pvc::NeighbourLists& lists_;
+  const unsigned n_;
+  const int* S_;
+  const uint32_t* W_;
+  const uint32_t* pos_;
+};
 
 // Checks the ring as built, through its plain links; prints it at level 3.
 bool CheckBuiltRing(tArrete* chemin, unsigned n, int Output) {
@@ -176,25 +279,29 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
     if (Output >= Important) printf("H2Opt: erreur,chemin invalide\n");
     return nullptr;
   }
+  // The trace levels print every pair, so they keep the full scan; the others prune.
+  const bool full_scan = Output >= UltraDetailed;
   PassArrays arrays;
   pvc::Array<char> block(static_cast<char*>(PassArrays::Allocate(n, arrays)));
-  if (!block) return pvc::Fail(kName, Output);
+  pvc::NeighbourLists lists;
+  if (!block || (!full_scan && !lists.Build(*e))) return pvc::Fail(kName, Output);
   if (Output >= Important) printf("H2Opt: boucle principale\n");
 
   for (;;) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
-    BestMove best = {0, {nullptr, nullptr}, {false, false}};
+    BestMove best = {0, 0, 0};
     if (Output >= Debug && !DumpRing(tour.chemin, n, tour.marks)) {
       tour.chemin = nullptr;  // as above
       return nullptr;
     }
-    if (Output >= UltraDetailed)
-      ScanPass<true>(e, tour.chemin, tour.marks, n, arrays, best);
+    arrays.Read(*e, tour.chemin, tour.marks, n);
+    if (full_scan)
+      ScanPass<true>(*e, n, arrays, best);
     else
-      ScanPass<false>(e, tour.chemin, tour.marks, n, arrays, best);
+      PrunedPass(*e, lists, n, arrays).Run(best);
     if (best.gain == 0) break;
-    if (!pvc::ApplyTwoOptMove(best.rec[0], best.rev[0], best.rec[1], best.rev[1], tour.marks, tour.ta,
-                              Output >= Detailed ? kName : nullptr))
+    if (!pvc::ApplyTwoOptMove(arrays.rec[best.i], arrays.rev[best.i], arrays.rec[best.j], arrays.rev[best.j],
+                              tour.marks, tour.ta, Output >= Detailed ? kName : nullptr))
       return pvc::Fail(kName, Output);
     if (interval != 0) {
       e->Draw(tour.ta, nullptr);

@@ -18,8 +18,9 @@ struct Reference {
 };
 
 // Best improvement on an array: pairs (p, q), q >= p + 2, in scan order from position 0;
-// the first pair of strictly largest positive gain reverses t[p+1..q].
-Reference ReferenceTwoOpt(const Graphe& g, std::vector<int> t) {
+// the first pair of strictly largest positive gain reverses t[p+1..q]. The trace holds the
+// "inversion" lines, and the "test de permutation" lines when pairs is set.
+Reference ReferenceTwoOpt(const Graphe& g, std::vector<int> t, bool pairs = true) {
   Reference r;
   const int n = static_cast<int>(t.size());
   char line[160];
@@ -30,8 +31,10 @@ Reference ReferenceTwoOpt(const Graphe& g, std::vector<int> t) {
       for (int q = p + 2; q < n; ++q) {
         const int a = t[p], b = t[p + 1], c = t[q], d = t[(q + 1) % n];
         const long long gain = static_cast<long long>(g.Get(a, b)) + g.Get(c, d) - g.Get(a, c) - g.Get(b, d);
-        snprintf(line, sizeof line, "H2Opt: test de permutation %d-%d  %d-%d , gain de %lld", a, b, c, d, gain);
-        r.trace.push_back(line);
+        if (pairs) {
+          snprintf(line, sizeof line, "H2Opt: test de permutation %d-%d  %d-%d , gain de %lld", a, b, c, d, gain);
+          r.trace.push_back(line);
+        }
         if (gain > best) best = gain, bp = p, bq = q;
       }
     if (best == 0) break;
@@ -75,6 +78,39 @@ TEST(H2Opt, MatchesArrayReferenceOnRandomInstances) {
         EXPECT_EQ(out.find("invalide"), std::string::npos);
         delete r;
       }
+}
+
+// Below the trace levels a pass evaluates only the pairs that can reach the best gain: it
+// must apply the reference's moves in the same order. The instances drive its searches
+// past the short and long neighbour lists and use up the pool of long lists (Euclidean),
+// meet equal gains on the search boundary (ranges 0-4 and 0-6), pass 2^32 in their gains,
+// or are tiny. Each case runs three seeds from its first.
+TEST(H2Opt, PrunedPassAppliesTheReferenceMoves) {
+  // Euclidean weights of coordinates in 0 .. coordmax, or arbitrary ones in lo .. hi when hi is not 0.
+  struct Case { int n; uint32_t coordmax, lo, hi; unsigned seed; };
+  const Case cases[] = {{2, 9, 0, 9, 1},      {3, 9, 0, 9, 1},      {4, 9, 0, 4, 1},      {4, 9, 0, 1, 1},
+                        {6, 9, 0, 2, 1},      {32, 9, 0, 4, 224},   {30, 9, 0, 6, 13},    {34, 9, 0, 6, 116},
+                        {200, 9, 0, 4, 1},    {300, 9, 1, 3, 1},    {300, 4, 0, 0, 1},    {200, 2, 0, 0, 1},
+                        {150, 1000, 0, 0, 23}, {190, 1000, 0, 0, 8}, {170, 100, 0, 0, 18}, {230, 30, 0, 0, 1},
+                        {200, 2147483647u, 0, 0, 1}, {150, 9, 0, 4294967295u, 1},
+                        {200, 9, 4294967290u, 4294967295u, 1}, {130, 9, 2147483600u, 2147483647u, 1}};
+  for (const Case& c : cases)
+    for (unsigned seed = c.seed; seed < c.seed + 3; ++seed) {
+      EuclidianGraphe g(c.n);
+      tour::Fill(g, 1000, c.coordmax, seed);
+      if (c.hi != 0) tour::FillRandom(g, c.lo, c.hi, seed);
+      tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);
+      const std::vector<int> start = tour::SequenceOf(*nn);
+      delete nn;
+      const Reference ref = ReferenceTwoOpt(g, start, false);
+      std::string out;
+      tArretes* r = tour::Run(PVC_H2Opt, g, pvc::OptionsWord(0, 2), &out);
+      SCOPED_TRACE(testing::Message() << "n=" << c.n << " case seed " << c.seed << " seed=" << seed);
+      ASSERT_NE(r, nullptr);
+      EXPECT_EQ(tour::Lines(out, "H2Opt: inversion"), ref.trace);
+      EXPECT_EQ(tour::EdgesOf(*r), tour::EdgesOf(ref.tour));
+      delete r;
+    }
 }
 
 TEST(H2Opt, SmallAndFlatInstancesComeBackUnchanged) {
