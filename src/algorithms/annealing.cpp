@@ -227,15 +227,15 @@ bool ApplyExchange(const Weights& w, TourArrays& t, const Travel& tr, unsigned i
   return !ta->OutOfMemory();
 }
 
-// The schedule on a tour read into arrays; false when it stopped early (interrupted, or
-// out of memory), the caller reporting it.
+// The schedule from the given initial temperature on a tour read into arrays; false when
+// it stopped early (interrupted, or out of memory), the caller reporting it.
 template <class Weights>
-bool Anneal(EuclidianGraphe* e, unsigned long options, const Weights& w, TourArrays& arrays, tArretes* ta) {
+bool Anneal(EuclidianGraphe* e, unsigned long options, float temperature, const Weights& w, TourArrays& arrays,
+            tArretes* ta) {
   const int Output = pvc::OutputOf(options);
   const unsigned interval = pvc::DrawIntervalOf(options);
   const unsigned n = arrays.n;
   const pvc::AnnealingSchedule schedule = pvc::AnnealingScheduleOf(options, n);
-  float temperature = pvc::AnnealingInitialTemperature(pvc::AnnealingTypicalLength(e->GetMaxCoord(), n));
   pvc::MetropolisCache cache;
   for (uint32_t s = 0; s < schedule.stages; ++s) {
     if (Output >= Detailed)
@@ -285,12 +285,12 @@ uint32_t pvc::MetropolisCache::Fill(long long c) {
 tArretes* pvc::HRecuitSimule(EuclidianGraphe* e, unsigned long options, bool square) {
   const int Output = pvc::OutputOf(options);
   const unsigned n = e->GetSommets();
+  const float temperature = pvc::AnnealingInitialTemperature(pvc::AnnealingTypicalLength(e->GetMaxCoord(), n));
   if (Output >= Important) {
     const pvc::AnnealingSchedule schedule = pvc::AnnealingScheduleOf(options, n);
     printf("HRecuitSimule: algorithme du plus proche voisin, graphe de %u sommets, %u paliers de %u "
            "transitions, temperature initiale %f\n",
-           n, schedule.stages, schedule.transitions,
-           static_cast<double>(pvc::AnnealingInitialTemperature(pvc::AnnealingTypicalLength(e->GetMaxCoord(), n))));
+           n, schedule.stages, schedule.transitions, static_cast<double>(temperature));
     printf("HRecuitSimule: recherche d'une solution initiale\n");
   }
 
@@ -306,9 +306,9 @@ tArretes* pvc::HRecuitSimule(EuclidianGraphe* e, unsigned long options, bool squ
     if (!m) return pvc::Fail(kName, Output);
     for (unsigned a = 0; a < n; ++a)
       for (unsigned b = a + 1; b < n; ++b) m[size_t{a} * n + b] = m[size_t{b} * n + a] = e->GetDistinct(a, b);
-    done = Anneal(e, options, SquareWeights{m.get(), n}, arrays, tour.ta);
+    done = Anneal(e, options, temperature, SquareWeights{m.get(), n}, arrays, tour.ta);
   } else {
-    done = Anneal(e, options, TriangleWeights{e}, arrays, tour.ta);
+    done = Anneal(e, options, temperature, TriangleWeights{e}, arrays, tour.ta);
   }
   if (!done) return pvc::Fail(kName, Output);
   if (Output >= Important) printf("HRecuitSimule: fin, circuit de longueur %llu trouve\n", e->Eval(tour.ta));
