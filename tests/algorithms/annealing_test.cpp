@@ -21,7 +21,7 @@ std::string F(float v) {
   return buf;
 }
 
-TEST(HRecuitSimuleSchedule, OptionByteTemperaturesAndThreshold) {
+TEST(HRecuitSimuleSchedule, OptionByteAndTemperatures) {
   const unsigned cases[][3] = {{0, 35, 280}, {36, 20, 80}, {15, 75, 280}, {240, 35, 600}, {0x11, 5, 40}};
   for (const auto& c : cases) {
     pvc::AnnealingSchedule s = pvc::AnnealingScheduleOf(pvc::OptionsWord(5, 2, c[0]), 10);
@@ -36,19 +36,31 @@ TEST(HRecuitSimuleSchedule, OptionByteTemperaturesAndThreshold) {
   EXPECT_EQ(got[15], "24.050062");
   got.resize(4);
   EXPECT_EQ(got, (std::vector<std::string>{"71.428574", "66.428574", "61.778572", "57.454071"}));
-  // Gain 0 at a positive temperature: 2^31 - 1 rounds up to 2^31 and beats every draw,
-  // including those that a float comparison would round up to 2^31 as well.
+}
+
+// The cached acceptance test against the literal one at the edges of its shortcuts: gains
+// on and off its grid, around its cut-off (beyond 30 x temperature, and 4096 where the grid
+// starts to space), draws of 0, 1, right at the threshold and 2^31 - 1, gain 0 (2^31 beats
+// every draw), temperature 0 (NaN for gain 0, 0 for a loss).
+TEST(HRecuitSimuleSchedule, CachedAcceptanceMatchesTheLiteralTest) {
   EXPECT_EQ(pvc::MetropolisThreshold(0, 0.001f), 2147483648.0f);
-  EXPECT_TRUE(pvc::MetropolisAccepts(2147483648.0f, 2147483647));
-  EXPECT_TRUE(pvc::MetropolisAccepts(2147483648.0f, 2147483584));
-  EXPECT_FALSE(pvc::MetropolisAccepts(1000.0f, 1000));
-  EXPECT_TRUE(pvc::MetropolisAccepts(1000.0f, 999));
-  // Temperature 0: gain 0 gives NaN (never accepts), a loss gives 0 (never above a draw).
-  EXPECT_TRUE(std::isnan(pvc::MetropolisThreshold(0, 0.0f)));
-  EXPECT_FALSE(pvc::MetropolisAccepts(pvc::MetropolisThreshold(0, 0.0f), 0));
-  EXPECT_FALSE(pvc::MetropolisAccepts(pvc::MetropolisThreshold(-5, 0.0f), 0));
   // The quotient is formed in double: exp(-1/3) x (2^31 - 1), rounded once to float.
   EXPECT_EQ(pvc::MetropolisThreshold(-1, 3.0f), static_cast<float>(std::exp(-1.0 / 3.0) * 2147483647.0));
+  pvc::MetropolisCache cache;
+  for (float t : {0.0f, 0.001f, 35.714287f, 136.5f, 137.0f, 2.2e5f, 1.7e9f}) {
+    cache.Reset(t);
+    for (double loss : {0.0, 1.0 * t, 15.0 * t, 20.0 * t, 29.99 * t, 30.0 * t, 30.01 * t, 61.0 * t, 4096.0, 5000.0})
+      for (long long d : {1, 0, -1, -2}) {
+        const long long gain = std::min(0LL, d - static_cast<long long>(loss));
+        const float s = pvc::MetropolisThreshold(gain, t);
+        const double f = std::isnan(s) ? 0.0 : std::floor(s);
+        for (double r : {0.0, 1.0, f - 1, f, f + 1, 2147483647.0}) {
+          if (r < 0 || r > 2147483647.0) continue;
+          EXPECT_EQ(cache.Accepts(gain, static_cast<int>(r)), pvc::MetropolisAccepts(s, static_cast<int>(r)))
+              << "temperature " << t << " gain " << gain << " draw " << r;
+        }
+      }
+  }
 }
 
 // The annealing rewritten on arrays; returns the level-4 lines of the stages (temperature,
@@ -107,9 +119,8 @@ std::vector<std::string> ReferenceAnnealing(const EuclidianGraphe& g, std::vecto
       out.push_back(line);
       // The first record now ends at S1j, the second starts at S2i; the stretch between
       // them is travelled backwards by the same records.
-      auto& A = stored[rec[ai]];
+      auto &A = stored[rec[ai]], &B = stored[rec[aj]];
       (A.first == S2i ? A.first : A.second) = S1j;
-      auto& B = stored[rec[aj]];
       (B.first == S1j ? B.first : B.second) = S2i;
       std::reverse(t.begin() + ai + 1, t.begin() + aj + 1);
       std::reverse(rec.begin() + ai + 1, rec.begin() + aj);
@@ -119,12 +130,26 @@ std::vector<std::string> ReferenceAnnealing(const EuclidianGraphe& g, std::vecto
   return out;
 }
 
-// Same level-4 trace, same final tour and the same number of rand() draws as the
-// reference, at positive temperatures (only first rows), low ones, and temperature 0
+// The lines of the stages that an output level prints, among the reference's level-4 lines.
+std::vector<std::string> AtLevel(const std::vector<std::string>& lines, int level) {
+  std::vector<std::string> out;
+  for (const std::string& l : lines)
+    for (const char* p : {"transition ", "gain de ", "HRecuitSimule: inv", "HRecuitSimule: temp"})
+      if (l.rfind(p, 0) == 0 && (level >= 4 || p[0] == 'H')) out.push_back(l);
+  return out;
+}
+
+// Same trace, same final tour and the same number of rand() draws as the reference, at
+// level 4 (every threshold computed and printed) and level 3 (thresholds from the cache:
+// the inversion lines show every accepted exchange), with the weights from the square copy
+// and from the triangle. Positive temperatures (only first rows), low ones, temperature 0
 // (bound 0: every examined pair is 0/0 or a loss over 0, never accepted; 0.0 / 0.0 is the
-// processor's default NaN, printed "-nan" on x86). Two vertices examine no pair at all.
+// processor's default NaN, printed "-nan" on x86), weights 0-4 full of ties, temperatures
+// that space the cache's grid, weights beyond 2^31. Two vertices examine no pair at all.
 TEST(HRecuitSimule, MatchesArrayReimplementation) {
-  const unsigned cases[][3] = {{100, 100, 0x11}, {1000, 100, 0x21}, {1, 1000, 0x12}, {0, 1000, 0x11}, {100, 5, 0x11}};
+  const unsigned cases[][3] = {{100, 100, 0x11}, {1000, 100, 0x21}, {1, 1000, 0x12},        {0, 1000, 0x11},
+                               {100, 3, 0x11},   {1000000, 1000000, 0x11}, {2147483647, 2147483647, 0x11}};
+  const fExec triangle = [](EuclidianGraphe* e, unsigned long o) { return pvc::HRecuitSimule(e, o, false); };
   unsigned seed = 1;
   for (const auto& c : cases)
     for (int n = 2; n <= 13; n += n < 3 ? 1 : 2)
@@ -134,32 +159,30 @@ TEST(HRecuitSimule, MatchesArrayReimplementation) {
         tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);
         const std::vector<int> start = tour::SequenceOf(*nn);
         delete nn;
-        const unsigned long options = pvc::OptionsWord(0, 4, c[2]);
         srand(seed);
         std::set<tour::Edge> edges;
-        const std::vector<std::string> ref = ReferenceAnnealing(g, start, options, &edges);
+        const std::vector<std::string> ref = ReferenceAnnealing(g, start, pvc::OptionsWord(0, 4, c[2]), &edges);
         const int ref_next = rand();
-        srand(seed);
-        std::string out;
-        tArretes* r = tour::Run(PVC_HRecuitSimule, g, options, &out);
-        const int next = rand();
-        SCOPED_TRACE(testing::Message() << "n=" << n << " maxcoord=" << c[0] << " seed=" << seed);
-        ASSERT_NE(r, nullptr);
-        EXPECT_TRUE(tour::IsTour(*r));
-        std::vector<std::string> got;
-        for (const std::string& l : tour::Lines(out))
-          for (const char* p : {"transition ", "gain de ", "HRecuitSimule: inv", "HRecuitSimule: temp"})
-            if (l.rfind(p, 0) == 0) got.push_back(l);
-        EXPECT_EQ(got, ref);
-        EXPECT_EQ(tour::EdgesOf(*r), edges);
-        EXPECT_EQ(next, ref_next) << "rand() consumed differently";
-        delete r;
+        for (int variant = 0; variant < 4; ++variant) {
+          const int level = 3 + variant % 2;
+          srand(seed);
+          std::string out;
+          tArretes* r = tour::Run(variant < 2 ? PVC_HRecuitSimule : triangle, g, pvc::OptionsWord(0, level, c[2]), &out);
+          const int next = rand();
+          SCOPED_TRACE(testing::Message() << "n=" << n << " maxcoord=" << c[0] << " seed=" << seed << " v=" << variant);
+          ASSERT_NE(r, nullptr);
+          EXPECT_TRUE(tour::IsTour(*r));
+          EXPECT_EQ(AtLevel(tour::Lines(out), level), AtLevel(ref, level));
+          EXPECT_EQ(tour::EdgesOf(*r), edges);
+          EXPECT_EQ(next, ref_next) << "rand() consumed differently";
+          delete r;
+        }
       }
 }
 
 TEST(HRecuitSimule, ThreeVerticesDrawAfterEveryAcceptedExchange) {
   // The only pair has gain 0 and is accepted every time: the tour stays the same, yet
-  // every transition prints its inversion, draws and pauses, and takes two draws.
+  // every transition prints its inversion, draws and pauses.
   EuclidianGraphe three(3);
   tour::Fill(three, 100, 100, 2);
   srand(43);
@@ -170,10 +193,6 @@ TEST(HRecuitSimule, ThreeVerticesDrawAfterEveryAcceptedExchange) {
   delete r;
   EXPECT_EQ(tour::Lines(out, "HRecuitSimule: inversion").size(), 60u);
   EXPECT_EQ(tour::Lines(out, "Drawing").size(), 2u + 60u);  // 2 from the nearest neighbour
-  const int next = rand();
-  srand(43);
-  for (int k = 0; k < 5 * 12 * 2; ++k) rand();
-  EXPECT_EQ(rand(), next);
 }
 
 }  // namespace
