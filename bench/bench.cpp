@@ -114,29 +114,8 @@ double CalibrateLookup(const EuclidianGraphe& g) {
   return best;
 }
 
-// Runs fn with standard output sent to a file and counts the lines that begin with prefix.
-long CountTraceLines(fExec fn, EuclidianGraphe* g, unsigned long options, const char* prefix) {
-  fflush(stdout);
-  FILE* tmp = tmpfile();
-  int saved = dup(1);
-  dup2(fileno(tmp), 1);
-  tArretes* t = fn(g, options);
-  fflush(stdout);
-  dup2(saved, 1);
-  close(saved);
-  delete t;
-  rewind(tmp);
-  long lines = 0;
-  char buf[4096];
-  size_t plen = strlen(prefix);
-  while (fgets(buf, sizeof buf, tmp))
-    if (strncmp(buf, prefix, plen) == 0) ++lines;
-  fclose(tmp);
-  return lines;
-}
-
 // Weight look-ups the algorithm of row is defined to make on g; negative when not fixed.
-double Lookups(int row, EuclidianGraphe* g, unsigned long option_bits) {
+double Lookups(int row, const EuclidianGraphe* g) {
   const double n = g->GetSommets();
   const double nn = n * (n - 1) / 2;
   switch (row) {
@@ -146,10 +125,6 @@ double Lookups(int row, EuclidianGraphe* g, unsigned long option_bits) {
       double total = n - 1;  // step 1: one look-up per vertex
       for (double k = 2; k < n; ++k) total += (n - k) * k * 3;
       return total;
-    }
-    case 2: {
-      long passes = 1 + CountTraceLines(PVC_H2Opt, g, option_bits | pvc::OptionsWord(0, Detailed), "H2Opt: inversion");
-      return nn + static_cast<double>(passes) * (n - 1) * (n - 2) / 2 * 4;
     }
     case 4:
       return n * n;
@@ -350,7 +325,7 @@ class Bench {
         else
           tour = t;
       }
-      const double lookups = tour && job.generated && !s_.csv ? Lookups(row, job.g, options) : 0;
+      const double lookups = tour && job.generated && !s_.csv ? Lookups(row, job.g) : 0;
       if (!tour || pvc::Interrupted()) {
         Failed(job, algo, tour != nullptr);
         delete tour;
