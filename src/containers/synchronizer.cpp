@@ -1,7 +1,5 @@
 #include "containers/synchronizer.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 
@@ -32,15 +30,13 @@ synchronizer* synchronizer_new() {
     errno = ENOMEM;
     return nullptr;
   }
-  // On failure the semaphores made so far are destroyed; errno tells why it failed.
-  int made = 0;
-  if (MakeSemaphore(&sync->internal, 1)) ++made;
-  if (made == 1 && MakeSemaphore(&sync->sigwait, 0)) ++made;
-  if (made == 2 && MakeSemaphore(&sync->waitwait, 0)) ++made;
-  if (made < 3) {
+  // Made in this order; on failure those made so far are destroyed, and errno tells why.
+  sem_t* const sems[] = {&sync->internal, &sync->sigwait, &sync->waitwait, &sync->sigack};
+  const unsigned values[] = {1, 0, 0, 0};
+  for (int made = 0; made < 4; ++made) {
+    if (MakeSemaphore(sems[made], values[made])) continue;
     const int err = errno;
-    if (made >= 2) sem_destroy(&sync->sigwait);
-    if (made >= 1) sem_destroy(&sync->internal);
+    while (made > 0) sem_destroy(sems[--made]);
     free(sync);
     errno = err;
     return nullptr;
@@ -59,6 +55,7 @@ void synchronizer_waitforsignal(synchronizer* sync) {
   }
   sem_post(&sync->internal);
   Take(&sync->sigwait);
+  sem_post(&sync->sigack);
 }
 
 void synchronizer_signal(synchronizer* sync) {
@@ -67,11 +64,7 @@ void synchronizer_signal(synchronizer* sync) {
     --sync->sigwaiters;
     sem_post(&sync->sigwait);
     // The next worker is released only once this one has taken its wake-up.
-    int value;
-    do {
-      sem_getvalue(&sync->sigwait, &value);
-      usleep(1);
-    } while (value != 0);
+    Take(&sync->sigack);
   }
   sem_post(&sync->internal);
 }
@@ -96,5 +89,6 @@ void synchronizer_destroy(synchronizer* sync) {
   sem_destroy(&sync->internal);
   sem_destroy(&sync->waitwait);
   sem_destroy(&sync->sigwait);
+  sem_destroy(&sync->sigack);
   free(sync);
 }

@@ -1,4 +1,4 @@
-// A rendezvous of one controlling thread and a group of worker threads, built from three
+// A rendezvous of one controlling thread and a group of worker threads, built from four
 // process-private POSIX semaphores.
 //
 // Workers announce themselves with synchronizer_waitforsignal and block; the controller
@@ -18,6 +18,7 @@ struct synchronizer {
   uint32_t sigwaiters;     ///< announced workers not yet released
   sem_t waitwait;          ///< the controller blocks on it
   uint32_t waitwaitcount;  ///< announced workers the controller waits for; 0 when none waits
+  sem_t sigack;            ///< a released worker posts it once it has taken its wake-up
 };
 
 /// A new synchronizer (malloc'd); null when the record or a semaphore cannot be made, with
@@ -29,8 +30,8 @@ synchronizer* synchronizer_new();
 void synchronizer_waitforsignal(synchronizer* sync);
 
 /// Controller: releases the workers announced so far, one at a time, each only after the
-/// previous one has taken its wake-up. Workers announcing themselves meanwhile wait for
-/// the next signal.
+/// previous one has taken its wake-up (it blocks on the worker's acknowledgement, no
+/// polling). Workers announcing themselves meanwhile wait for the next signal.
 void synchronizer_signal(synchronizer* sync);
 
 /// Controller: returns once at least waiterslimit workers are announced; false at once,
