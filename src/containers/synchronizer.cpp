@@ -55,15 +55,20 @@ void synchronizer_waitforsignal(synchronizer* sync) {
   }
   sem_post(&sync->internal);
   Take(&sync->sigwait);
-  sem_post(&sync->sigack);
+  // Released, within a release during which the controller holds internal: this worker
+  // no longer counts as waiting; it releases the next one, or, the last, acknowledges.
+  if (--sync->sigwaiters != 0)
+    sem_post(&sync->sigwait);
+  else
+    sem_post(&sync->sigack);
 }
 
 void synchronizer_signal(synchronizer* sync) {
   Take(&sync->internal);
-  while (sync->sigwaiters != 0) {
-    --sync->sigwaiters;
+  // The first wake-up; the workers pass the release on one after the other, each once it
+  // has taken its own, and the last one acknowledges.
+  if (sync->sigwaiters != 0) {
     sem_post(&sync->sigwait);
-    // The next worker is released only once this one has taken its wake-up.
     Take(&sync->sigack);
   }
   sem_post(&sync->internal);

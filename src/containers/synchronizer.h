@@ -6,6 +6,13 @@
 // synchronizer_waitforwaiters until the whole group has announced itself again. Between
 // that return and the next signal every worker is blocked, so the controller may change
 // shared data without locking. The semaphores also order memory across these points.
+//
+// A signal releases the workers one after the other without waking the controller in
+// between: it posts one wake-up, and each released worker, once it has taken its own,
+// posts the next one or, the last, acknowledges to the controller. The controller holds
+// internal from the start of the release to that acknowledgement, so the counters are
+// still guarded and a worker announcing itself meanwhile waits for the next signal. No
+// thread polls or sleeps.
 #pragma once
 
 #include <semaphore.h>
@@ -13,12 +20,13 @@
 #include <cstdint>
 
 struct synchronizer {
-  sem_t internal;          ///< value 1: a mutex guarding the two counters
+  sem_t internal;          ///< value 1: a mutex guarding the two counters (held by the
+                           ///< controller for a whole release, on the workers' behalf)
   sem_t sigwait;           ///< workers block on it; each post releases one
   uint32_t sigwaiters;     ///< announced workers not yet released
   sem_t waitwait;          ///< the controller blocks on it
   uint32_t waitwaitcount;  ///< announced workers the controller waits for; 0 when none waits
-  sem_t sigack;            ///< a released worker posts it once it has taken its wake-up
+  sem_t sigack;            ///< the last worker of a release posts it once it has taken its wake-up
 };
 
 /// A new synchronizer (malloc'd); null when the record or a semaphore cannot be made, with
@@ -30,8 +38,8 @@ synchronizer* synchronizer_new();
 void synchronizer_waitforsignal(synchronizer* sync);
 
 /// Controller: releases the workers announced so far, one at a time, each only after the
-/// previous one has taken its wake-up (it blocks on the worker's acknowledgement, no
-/// polling). Workers announcing themselves meanwhile wait for the next signal.
+/// previous one has taken its wake-up; returns once the last one has. Workers announcing
+/// themselves meanwhile wait for the next signal.
 void synchronizer_signal(synchronizer* sync);
 
 /// Controller: returns once at least waiterslimit workers are announced; false at once,
