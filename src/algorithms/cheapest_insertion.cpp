@@ -233,7 +233,7 @@ tArretes* PVC_HMoindreCout(EuclidianGraphe* e, unsigned long Options) {
         do {
           const int b = ring.next[t];
           printf("Check %d-%d\n", t, b);
-          const long long rank = Rank(static_cast<long long>(e->Get(jj, t)) + e->Get(jj, b) - e->Get(t, b));
+          const long long rank = RankOf(*e, jj, t, b);
           if (rank < MeilleurCircuit) {
             MeilleurCircuit = rank;
             v = jj;
