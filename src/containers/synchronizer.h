@@ -11,8 +11,9 @@
 // between: it posts one wake-up, and each released worker, once it has taken its own,
 // posts the next one or, the last, acknowledges to the controller. The controller holds
 // internal from the start of the release to that acknowledgement, so the counters are
-// still guarded and a worker announcing itself meanwhile waits for the next signal. No
-// thread polls or sleeps.
+// still guarded and a worker announcing itself meanwhile waits for the next signal. A
+// wait tries its semaphore a few times, yielding the processor, before it blocks; no
+// thread sleeps for a set time.
 #pragma once
 
 #include <semaphore.h>
