@@ -1,4 +1,4 @@
-// A rendezvous of one controlling thread and a group of worker threads, built from three
+// A rendezvous of one controlling thread and a group of worker threads, built from four
 // process-private POSIX semaphores.
 //
 // Workers announce themselves with synchronizer_waitforsignal and block; the controller
@@ -6,6 +6,14 @@
 // synchronizer_waitforwaiters until the whole group has announced itself again. Between
 // that return and the next signal every worker is blocked, so the controller may change
 // shared data without locking. The semaphores also order memory across these points.
+//
+// A signal releases the workers one after the other without waking the controller in
+// between: it posts one wake-up, and each released worker, once it has taken its own,
+// posts the next one or, the last, acknowledges to the controller. The controller holds
+// internal from the start of the release to that acknowledgement, so the counters are
+// still guarded and a worker announcing itself meanwhile waits for the next signal. A
+// wait tries its semaphore a few times, yielding the processor, before it blocks; no
+// thread sleeps for a set time.
 #pragma once
 
 #include <semaphore.h>
@@ -13,11 +21,13 @@
 #include <cstdint>
 
 struct synchronizer {
-  sem_t internal;          ///< value 1: a mutex guarding the two counters
+  sem_t internal;          ///< value 1: a mutex guarding the two counters (held by the
+                           ///< controller for a whole release, on the workers' behalf)
   sem_t sigwait;           ///< workers block on it; each post releases one
   uint32_t sigwaiters;     ///< announced workers not yet released
   sem_t waitwait;          ///< the controller blocks on it
   uint32_t waitwaitcount;  ///< announced workers the controller waits for; 0 when none waits
+  sem_t sigack;            ///< the last worker of a release posts it once it has taken its wake-up
 };
 
 /// A new synchronizer (malloc'd); null when the record or a semaphore cannot be made, with
@@ -29,8 +39,8 @@ synchronizer* synchronizer_new();
 void synchronizer_waitforsignal(synchronizer* sync);
 
 /// Controller: releases the workers announced so far, one at a time, each only after the
-/// previous one has taken its wake-up. Workers announcing themselves meanwhile wait for
-/// the next signal.
+/// previous one has taken its wake-up; returns once the last one has. Workers announcing
+/// themselves meanwhile wait for the next signal.
 void synchronizer_signal(synchronizer* sync);
 
 /// Controller: returns once at least waiterslimit workers are announced; false at once,

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -47,12 +48,26 @@ std::string Reference(const Graphe& g, std::vector<int>* tour) {
   return out + "HMoindreCout: fin, chemin de longueur " + std::to_string(len) + " trouve\n";
 }
 
+// The lines of text that do not start with one of the prefixes.
+std::string Without(const std::string& text, std::initializer_list<const char*> prefixes) {
+  std::string out;
+  for (const std::string& line : tour::Lines(text)) {
+    bool drop = false;
+    for (const char* p : prefixes) drop = drop || line.rfind(p, 0) == 0;
+    if (!drop) out += line + "\n";
+  }
+  return out;
+}
+
 // Euclidean instances (small sides give many ties and truncation effects) and arbitrary
-// weights, which give negative costs, including weights near 2^32 and all weights 0.
-TEST(HMoindreCout, MatchesReferenceOnRandomInstances) {
-  const uint32_t kinds[][2] = {{0, 5}, {0, 30}, {0, 100000}, {0, 1}, {0, 3}, {0, 1000}, {0, 4294967295u}, {0, 0}};
+// weights, which give negative costs, including weights near 2^32 and all weights 0. Level
+// 2 runs the kept places, level 3 the full scan of every pair; both must match the
+// reference, and so must a run that draws every step. Sizes 40 and 90 wear out the gaps
+// between order labels.
+TEST(HMoindreCout, EveryPathMatchesReferenceOnRandomInstances) {
+  const uint32_t kinds[][2] = {{0, 5}, {0, 30}, {0, 100000}, {0, 1}, {0, 4}, {0, 1000}, {0, 4294967295u}, {0, 0}};
   unsigned seed = 100;
-  for (int n = 2; n <= 16; ++n)
+  for (int n : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 40, 90})
     for (int kind = 0; kind < 8; ++kind, ++seed) {
       EuclidianGraphe g(n);
       if (kind < 3)
@@ -69,6 +84,12 @@ TEST(HMoindreCout, MatchesReferenceOnRandomInstances) {
       EXPECT_EQ(tour::EdgesOf(*r), tour::EdgesOf(seq)) << "n " << n << " kind " << kind;
       EXPECT_NE(out.find("longueur " + std::to_string(g.Eval(r)) + " trouve"), std::string::npos);
       delete r;
+      delete tour::Run(PVC_HMoindreCout, g, pvc::OptionsWord(0, 3), &out);
+      EXPECT_EQ(Without(out, {"Check ", "HMoindreCout: recherche"}), expected) << "n " << n << " kind " << kind;
+      if (n > 6 || kind % 4 != 0) continue;
+      delete tour::Run(PVC_HMoindreCout, g, pvc::OptionsWord(1, 2), &out);
+      EXPECT_EQ(tour::Lines(out, "Drawing disabled").size(), static_cast<size_t>(n - 1));
+      EXPECT_EQ(Without(out, {"Drawing disabled"}), expected) << "n " << n << " kind " << kind;
     }
 }
 
