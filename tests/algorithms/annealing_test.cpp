@@ -15,34 +15,21 @@
 
 namespace {
 
-std::string F(float v) {
-  char buf[64];
-  snprintf(buf, sizeof buf, "%f", static_cast<double>(v));
-  return buf;
-}
-
-TEST(HRecuitSimuleSchedule, OptionByteAndTemperatures) {
+// The option byte's two nibbles; the temperatures and their roundings show in the
+// transcripts' stage lines.
+TEST(HRecuitSimule, OptionByte) {
   const unsigned cases[][3] = {{0, 35, 280}, {36, 20, 80}, {15, 75, 280}, {240, 35, 600}, {0x11, 5, 40}};
   for (const auto& c : cases) {
     pvc::AnnealingSchedule s = pvc::AnnealingScheduleOf(pvc::OptionsWord(5, 2, c[0]), 10);
-    EXPECT_EQ(s.stages, c[1]) << "option " << c[0];
-    EXPECT_EQ(s.transitions, c[2]) << "option " << c[0];
+    EXPECT_TRUE(s.stages == c[1] && s.transitions == c[2]) << "option " << c[0];
   }
-  // n = 100, bound 1000: tlen 100 and the worked temperatures. The factor 0.93 is applied
-  // in double; a single-precision factor would print 24.050064 at stage 15.
-  float t = pvc::AnnealingInitialTemperature(pvc::AnnealingTypicalLength(1000, 100));
-  std::vector<std::string> got;
-  for (int k = 0; k < 16; ++k, t = pvc::AnnealingCool(t)) got.push_back(F(t));
-  EXPECT_EQ(got[15], "24.050062");
-  got.resize(4);
-  EXPECT_EQ(got, (std::vector<std::string>{"71.428574", "66.428574", "61.778572", "57.454071"}));
 }
 
 // The cached acceptance test against the literal one at the edges of its shortcuts: gains
 // on and off its grid, around its cut-off (beyond 30 x temperature, and 4096 where the grid
 // starts to space), draws of 0, 1, right at the threshold and 2^31 - 1, gain 0 (2^31 beats
 // every draw), temperature 0 (NaN for gain 0, 0 for a loss).
-TEST(HRecuitSimuleSchedule, CachedAcceptanceMatchesTheLiteralTest) {
+TEST(HRecuitSimule, CachedAcceptanceMatchesTheLiteralTest) {
   EXPECT_EQ(pvc::MetropolisThreshold(0, 0.001f), 2147483648.0f);
   // The quotient is formed in double: exp(-1/3) x (2^31 - 1), rounded once to float.
   EXPECT_EQ(pvc::MetropolisThreshold(-1, 3.0f), static_cast<float>(std::exp(-1.0 / 3.0) * 2147483647.0));

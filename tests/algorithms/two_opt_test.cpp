@@ -113,26 +113,4 @@ TEST(H2Opt, PrunedPassAppliesTheReferenceMoves) {
     }
 }
 
-TEST(H2Opt, SmallAndFlatInstancesComeBackUnchanged) {
-  // Two vertices: no pair at all. Three: only the pair of gain 0.
-  for (int n : {2, 3}) {
-    EuclidianGraphe g(n);
-    tour::Fill(g, 100, 100, 5);
-    std::string out;
-    tArretes* r = tour::Run(PVC_H2Opt, g, pvc::OptionsWord(0, 3), &out);
-    ASSERT_NE(r, nullptr);
-    EXPECT_TRUE(tour::IsTour(*r));
-    EXPECT_EQ(tour::Lines(out, "H2Opt: test").size(), n == 2 ? 0u : 1u);
-    EXPECT_EQ(out.find("inversion"), std::string::npos);
-    delete r;
-  }
-  // All weights 0: nothing applied, the nearest-neighbour tour 0-1-...-(n-1).
-  EuclidianGraphe flat(8);
-  tour::Fill(flat, 0, 0, 1);
-  tArretes* r = tour::Run(PVC_H2Opt, flat, 0);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(tour::SequenceOf(*r), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-  delete r;
-}
-
 }  // namespace

