@@ -93,30 +93,4 @@ TEST(HMoindreCout, EveryPathMatchesReferenceOnRandomInstances) {
     }
 }
 
-TEST(HMoindreCout, TwoAndThreeVerticesEveryDebugLine) {
-  EuclidianGraphe two(2);
-  two.Set(0, 1, 7);
-  std::string out;
-  delete tour::Run(PVC_HMoindreCout, two, pvc::OptionsWord(0, 5), &out);
-  EXPECT_EQ(out,
-            "HMoindreCout: Heuristique du moindre cout sur un graphe de 2 sommets\n"
-            "HMoindreCout: recherche du 2 ieme sommet a inserer\n"
-            "HMoindreCout: fin, chemin de longueur 7 trouve\n");
-  // 1 and 2 are equally close to 0: 1 comes first; the edge (0, 1) stays.
-  EuclidianGraphe g(3);
-  g.Set(0, 1, 5), g.Set(0, 2, 5), g.Set(1, 2, 3);
-  tArretes* r = tour::Run(PVC_HMoindreCout, g, pvc::OptionsWord(0, 5), &out);
-  ASSERT_NE(r, nullptr);
-  EXPECT_TRUE(tour::IsTour(*r));
-  delete r;
-  EXPECT_EQ(out,
-            "HMoindreCout: Heuristique du moindre cout sur un graphe de 3 sommets\n"
-            "HMoindreCout: recherche du 2 ieme sommet a inserer\n"
-            "HMoindreCout: recherche du 3 ieme sommet a inserer\n"
-            "Check 0-1\nCheck 1-0\n"
-            "HMoindreCout: ajout de  2 entre 0 et 1\n"
-            "circuit rem 0 1\ncircuit add  0 2\ncircuit rem 2 1\n\n"
-            "HMoindreCout: fin, chemin de longueur 13 trouve\n");
-}
-
 }  // namespace
