@@ -1,6 +1,5 @@
 #include "support/process.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -25,10 +24,7 @@ PvcProcess::PvcProcess() {
   if (pid_ == 0) {
     dup2(in[0], 0);
     dup2(out[1], 1);
-    close(in[0]);
-    close(in[1]);
-    close(out[0]);
-    close(out[1]);
+    for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
     // time() fixed, so that every run draws the same instances.
     setenv("LD_PRELOAD", PVC_FAKETIME, 1);
     setenv("PVC_FAKE_TIME", "1700000000", 1);
@@ -43,18 +39,14 @@ PvcProcess::PvcProcess() {
 }
 
 PvcProcess::~PvcProcess() {
-  if (in_ >= 0) close(in_);
-  if (pid_ > 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  if (outfd_ >= 0) close(outfd_);
+  CloseInput();
+  if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+  close(outfd_);
 }
 
 void PvcProcess::Type(const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t w = write(in_, text.data() + done, text.size() - done);
+  for (size_t done = 0; done < text.size();) {
+    const ssize_t w = write(in_, text.data() + done, text.size() - done);
     if (w <= 0) return;
     done += static_cast<size_t>(w);
   }
@@ -65,20 +57,20 @@ void PvcProcess::CloseInput() {
   in_ = -1;
 }
 
-void PvcProcess::Pump(int timeout_ms) {
+bool PvcProcess::Pump(int timeout_ms) {
   pollfd p = {outfd_, POLLIN, 0};
-  if (poll(&p, 1, timeout_ms) <= 0) return;
+  if (poll(&p, 1, timeout_ms) <= 0) return false;
   char buf[65536];
-  ssize_t got = read(outfd_, buf, sizeof buf);
+  const ssize_t got = read(outfd_, buf, sizeof buf);
   if (got > 0) out_.append(buf, static_cast<size_t>(got));
+  return got > 0;
 }
 
 bool PvcProcess::WaitFor(const std::string& what, size_t from, int timeout_ms) {
-  long end = NowMs() + timeout_ms;
+  const long end = NowMs() + timeout_ms;
   while (out_.find(what, from) == std::string::npos) {
-    long left = end - NowMs();
-    if (left <= 0) return false;
-    Pump(static_cast<int>(left < 100 ? left : 100));
+    if (NowMs() > end) return false;
+    Pump(100);
   }
   return true;
 }
@@ -86,22 +78,14 @@ bool PvcProcess::WaitFor(const std::string& what, size_t from, int timeout_ms) {
 void PvcProcess::Signal(int sig) { kill(pid_, sig); }
 
 int PvcProcess::Wait(int timeout_ms) {
-  long end = NowMs() + timeout_ms;
-  for (;;) {
-    Pump(50);
-    int status;
-    pid_t r = waitpid(pid_, &status, WNOHANG);
-    if (r == pid_) {
-      pid_ = -1;
-      // Drain what is left in the pipe.
-      for (;;) {
-        char buf[65536];
-        ssize_t got = read(outfd_, buf, sizeof buf);
-        if (got <= 0) break;
-        out_.append(buf, static_cast<size_t>(got));
-      }
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+  const long end = NowMs() + timeout_ms;
+  int status;
+  while (waitpid(pid_, &status, WNOHANG) != pid_) {
     if (NowMs() > end) return -2;
+    Pump(50);
   }
+  pid_ = -1;
+  while (Pump(0)) {  // what is left in the pipe
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

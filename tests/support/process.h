@@ -24,7 +24,7 @@ class PvcProcess {
   const std::string& Output() const { return out_; }
 
  private:
-  void Pump(int timeout_ms);
+  bool Pump(int timeout_ms);  // reads what is there within timeout_ms; false when nothing
   pid_t pid_ = -1;
   int in_ = -1, outfd_ = -1;
   std::string out_;
