@@ -170,25 +170,6 @@ TEST(Tsplib, BranchAndBoundFindsTheOptimumOfBurma14) {
   delete t;
 }
 
-// Balanced tags, nothing but entities after '&': enough to know a browser will parse it.
-bool WellFormed(const std::string& xml) {
-  std::vector<std::string> open;
-  for (size_t p = xml.find('<'); p != std::string::npos; p = xml.find('<', p + 1)) {
-    const size_t end = xml.find('>', p);
-    if (end == std::string::npos) return false;
-    const std::string tag = xml.substr(p + 1, end - p - 1);
-    const std::string name = tag.substr(tag[0] == '/', tag.find_first_of(" />", 1) - (tag[0] == '/'));
-    if (tag[0] == '/' && (open.empty() || open.back() != name)) return false;
-    if (tag[0] == '/')
-      open.pop_back();
-    else if (tag[0] != '?' && tag.back() != '/')
-      open.push_back(name);
-  }
-  for (size_t p = xml.find('&'); p != std::string::npos; p = xml.find('&', p + 1))
-    if (xml.find(';', p) > xml.find_first_of(" <\"", p)) return false;
-  return open.empty();
-}
-
 TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
   char dir[] = "/tmp/pvc-tsplib-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
@@ -203,8 +184,7 @@ TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
   EXPECT_EQ(back, tour);
   ASSERT_TRUE(WriteTourSvg(svg.c_str(), "a<b> & \xe9", inst.picture.get(), tour.data(), 52, &error)) << error;
   const std::string xml = Slurp(svg);
-  EXPECT_TRUE(WellFormed(xml)) << xml;
-  EXPECT_FALSE(WellFormed("<svg><g></svg></g>"));  // the check can fail
+  EXPECT_EQ(system(("xmllint --noout " + svg).c_str()), 0) << xml;  // well-formed XML
   EXPECT_NE(xml.find("<title>a&lt;b&gt; &amp; &#233;</title>"), std::string::npos);
   size_t circles = 0;
   for (size_t p = xml.find("<circle"); p != std::string::npos; p = xml.find("<circle", p + 1)) ++circles;
