@@ -193,22 +193,14 @@ TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
   EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
 }
 
-// pvc-bench end to end: a bad file is skipped with status 1, the gap is (length - optimum)
-// / optimum; an output directory that does not exist is refused before any run.
-TEST(BenchTsplib, GapsSkippedFilesAndOutputDirectories) {
-  const std::string err = "/tmp/pvc-bench-err-" + std::to_string(getpid());
-  const std::string args = " --tsplib " + kData + "/gr24.tsp,/nonexistent.tsp --optima " + kData + "/OPTIMA --csv --algo 0 2>" + err;
-  FILE* p = popen((kBench + args).c_str(), "r");
-  char line[200] = "", gap[32] = "", expected[32];
-  unsigned long long len = 0;
-  EXPECT_TRUE(fgets(line, sizeof line, p) && fscanf(p, "gr24,24,HPlusProcheVoisin,%llu,1272,%31[^,]", &len, gap) == 2);
+// pvc-bench end to end: a bad file is skipped (status 1), the others run with their gap.
+TEST(BenchTsplib, SkipsBadFilesAndPrintsGaps) {
+  const std::string args = " --tsplib /none.tsp," + kData + "/gr24.tsp --optima " + kData + "/OPTIMA --csv --algo 0";
+  FILE* p = popen((kBench + args + " 2>/dev/null").c_str(), "r");
+  std::string out;
+  for (int c; (c = fgetc(p)) != EOF;) out += static_cast<char>(c);
   EXPECT_EQ(WEXITSTATUS(pclose(p)), 1);
-  EXPECT_EQ(Slurp(err).rfind("pvc-bench: /nonexistent.tsp: cannot open", 0), 0u);
-  snprintf(expected, sizeof expected, "%.2f", (len - 1272.0) * 100 / 1272);
-  EXPECT_STREQ(gap, expected);
-  EXPECT_EQ(WEXITSTATUS(system((kBench + " --tsplib " + kData + "/gr24.tsp --svg /nonexistent 2>" + err).c_str())), 2);
-  EXPECT_EQ(Slurp(err), "pvc-bench: --svg /nonexistent: not an existing directory\n");
-  unlink(err.c_str());
+  EXPECT_NE(out.find("\ngr24,24,HPlusProcheVoisin,1553,1272,22.09,"), std::string::npos) << out;
 }
 
 }  // namespace
