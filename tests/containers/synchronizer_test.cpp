@@ -14,8 +14,7 @@ namespace {
 
 // Reads the two counters under the record's own lock.
 std::pair<uint32_t, uint32_t> Counters(synchronizer* s) {
-  while (sem_wait(&s->internal) != 0) {
-  }
+  while (sem_wait(&s->internal) != 0) continue;
   std::pair<uint32_t, uint32_t> c{s->sigwaiters, s->waitwaitcount};
   sem_post(&s->internal);
   return c;
@@ -43,10 +42,7 @@ struct Worker {
   pthread_t thread;
   int released = 0, seen = -1;  // written by the worker, read by the controller
   bool stop = false;            // written by the controller before a signal
-  void Start(synchronizer* s) {
-    sync = s;
-    ASSERT_EQ(pthread_create(&thread, nullptr, Loop, this), 0);
-  }
+  void Start(synchronizer* s) { sync = s, pthread_create(&thread, nullptr, Loop, this); }
   // Announces itself, records each release and the step it saw, ends when told to.
   static void* Loop(void* p) {
     Worker* w = static_cast<Worker*>(p);
@@ -109,9 +105,7 @@ TEST(Synchronizer, BlocksUntilLimitAndRefusesASecondController) {
   w[1].Start(s);
   ASSERT_TRUE(EventuallyCounters(s, 2, 0));
   // A controller thread that answers s when its wait succeeds.
-  auto wait = [](void* p) -> void* {
-    return synchronizer_waitforwaiters(static_cast<synchronizer*>(p), 3) ? p : nullptr;
-  };
+  auto wait = [](void* p) -> void* { return synchronizer_waitforwaiters(static_cast<synchronizer*>(p), 3) ? p : nullptr; };
   pthread_t ct;
   ASSERT_EQ(pthread_create(&ct, nullptr, wait, s), 0);
   ASSERT_TRUE(EventuallyCounters(s, 2, 3));

@@ -32,9 +32,7 @@ TEST(Graphe, UnorderedPairsAndExactLengths) {
   Graphe g(3);
   g.Set(1, 0, 4000000000u), g.Set(1, 2, 4000000000u), g.Set(0, 2, 5);
   g.Set(2, 2, 7), g.Set(1, 3, 7);  // ignored
-  EXPECT_EQ(g.Get(0, 1), 4000000000u);
-  EXPECT_EQ(g.Get(2, 2), kNoWeight);
-  EXPECT_EQ(g.Get(0, 3), kNoWeight);
+  EXPECT_TRUE(g.Get(0, 1) == 4000000000u && g.Get(2, 2) == kNoWeight && g.Get(0, 3) == kNoWeight);
   tArretes t(3);
   EXPECT_EQ(g.Eval(&t), 0u);
   t.Add(0, 1), t.Add(1, 2), t.Add(0, 2);
