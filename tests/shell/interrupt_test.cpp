@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -13,16 +14,11 @@ namespace {
 
 const char kShowHeader[] = "\nId Algorithme         Chemin   Temp\n";
 
+// The rows of the first results table printed after position from.
 int CountRows(const std::string& out, size_t from) {
-  size_t p = out.find(kShowHeader, from);
+  const size_t p = out.find(kShowHeader, from);
   if (p == std::string::npos) return -1;
-  p += sizeof kShowHeader - 1;
-  int rows = 0;
-  while (p < out.size() && out[p] != '\n' && out[p] != '>') {
-    p = out.find('\n', p) + 1;
-    ++rows;
-  }
-  return rows;
+  return static_cast<int>(std::count(out.begin() + p, out.begin() + out.find("\n>", p + 1), '\n')) - 1;
 }
 
 // Every row is interrupted mid-run: the draw interval makes each step pause long enough,
