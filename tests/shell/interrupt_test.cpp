@@ -14,11 +14,12 @@ namespace {
 
 const char kShowHeader[] = "\nId Algorithme         Chemin   Temp\n";
 
-// The rows of the first results table printed after position from.
+// The rows of the first results table printed after position from (the table ends with
+// an empty line before the prompt).
 int CountRows(const std::string& out, size_t from) {
   const size_t p = out.find(kShowHeader, from);
   if (p == std::string::npos) return -1;
-  return static_cast<int>(std::count(out.begin() + p, out.begin() + out.find("\n>", p + 1), '\n')) - 1;
+  return static_cast<int>(std::count(out.begin() + p, out.begin() + out.find("\n>", p + 1), '\n')) - 2;
 }
 
 // Every row is interrupted mid-run: the draw interval makes each step pause long enough,
