@@ -51,19 +51,14 @@ TEST(Tsplib, DistancesAndMatrixFormats) {
     uint32_t bound;  // coordinate bound: the extent of the shifted coordinates
   } cases[] = {
       // Shapes met in real files: spaced colons, remarks, a suffix on NAME, " EOF".
-      {"NAME : t.tsp\nTYPE: TSP (remark)\nCOMMENT: optimum 1\nDIMENSION : 4 \nEDGE_WEIGHT_TYPE:EUC_2D\n\n" + points +
-           " EOF\n",
-       {{1, 2, 5}, {1, 3, 1}, {1, 4, 3}, {2, 3, 6}},
-       5},
+      {"NAME : t.tsp\nTYPE: TSP (remark)\nCOMMENT: optimum 1\nDIMENSION : 4 \nEDGE_WEIGHT_TYPE:EUC_2D\n\n" + points + " EOF\n",
+       {{1, 2, 5}, {1, 3, 1}, {1, 4, 3}, {2, 3, 6}}, 5},
       {Head("CEIL_2D", 4) + points, {{1, 2, 5}, {1, 3, 2}, {1, 4, 3}, {2, 3, 7}}, 5},
       // ATT rounds up whenever nint falls below the distance; coordinates / sqrt(10).
-      {Head("ATT", 4) + "NODE_COORD_SECTION\n1 0 0\n2 10 0\n3 30 10\n4 11.7 0\n",
-       {{1, 2, 4}, {1, 3, 10}, {1, 4, 4}},
-       9},
+      {Head("ATT", 4) + "NODE_COORD_SECTION\n1 0 0\n2 10 0\n3 30 10\n4 11.7 0\n", {{1, 2, 4}, {1, 3, 10}, {1, 4, 4}}, 9},
       // GEO: DDD.MM, degrees truncated; a city is 1 from itself; plane in kilometres.
       {Head("GEO", 4) + "EDGE_WEIGHT_FORMAT: FUNCTION\nNODE_COORD_SECTION\n1 0 0\n2 0 1.0\n3 0 0.50\n4 0 0\n",
-       {{1, 2, 112}, {1, 3, 93}, {1, 4, 1}},
-       111},
+       {{1, 2, 112}, {1, 3, 93}, {1, 4, 1}}, 111},
       {matrix + "FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1 2 3\n1 0 4 5\n2 4 0 6\n3 5 6 0\n"
                 "DISPLAY_DATA_SECTION\n1 0 0\n2 10 0\n3 0 20\n4 5 5\nEOF\n",
        kMatrix, 20},
