@@ -15,7 +15,7 @@ status=$?
 if [ $status -ne 0 ]; then echo "exit status $status"; exit 1; fi
 awk '
   /^Id Algorithme         Chemin   Temp$/ { show = 1; print; next }
-  show && /^[ 0-9][0-9] *[^ ]+ +[0-9]+ +[0-9]+$/ { print substr($0, 1, length($0) - 9) "        T"; next }
+  show && /^[ 0-9][0-9] *[^ ]+( +[0-9]+)? +[0-9]+$/ { print substr($0, 1, length($0) - 9) "        T"; next }
   { show = 0; print }
 ' "$actual" > "$actual.m"
 if [ -n "$PVC_UPDATE" ]; then cp "$actual.m" "$base.out"; fi
