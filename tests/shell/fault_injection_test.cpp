@@ -14,6 +14,7 @@ namespace {
 
 class FaultWalk : public ::testing::TestWithParam<int> {
  protected:
+  void SetUp() override { ResetShell(); }
   void TearDown() override {
     pvc::FailAcquisitionAt(0);
     ResetShell();
@@ -22,7 +23,6 @@ class FaultWalk : public ::testing::TestWithParam<int> {
 
 TEST_P(FaultWalk, EveryFailureIsReportedAndLosesNothing) {
   const std::string name = Algorithmes[GetParam()].Name;
-  ResetShell();
   Exec("random 7 100 1");
   Exec("solve 4");
   Exec("output 1");
@@ -46,7 +46,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, FaultWalk, ::testing::Range(0, kAlgorithmCount),
                          [](const ::testing::TestParamInfo<int>& row) { return Algorithmes[row.param].Name; });
 
 TEST_F(FaultWalk, RandomKeepsTheInstance) {
-  ResetShell();
   Exec("random 5 100 1");
   Exec("solve 0");
   const std::string show = Exec("show");
