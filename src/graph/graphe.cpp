@@ -83,7 +83,8 @@ EuclidianGraphe::EuclidianGraphe(int n)
       WorldSize(0),
       DeltaCoords(),
       DeltaCoordsAvailable(false),
-      MaxCoord(0) {
+      MaxCoord(0),
+      Placed(true) {
   DrawingReady = false;
   if (Graphe::Valid()) Coordinates = static_cast<Point2D*>(pvc::Malloc(sizeof(Point2D) * Sommets));
 }

@@ -80,6 +80,7 @@ class EuclidianGraphe : public Graphe {
   [[maybe_unused]] uint32_t DeltaCoords[3][2];  // a cache nothing fills or reads yet
   bool DeltaCoordsAvailable;
   uint32_t MaxCoord;  ///< coordinate bound, Resolution x ScaleFactor
+  bool Placed;        ///< false when the cities have no places (a matrix file without display data)
 
   static bool DrawingReady;
 
@@ -113,6 +114,10 @@ class EuclidianGraphe : public Graphe {
     WorldSize = bound;
     DeltaCoordsAvailable = false;
   }
+  /// False for an instance read from a file without coordinates or display data: every
+  /// city then sits at (0, 0), so it can be neither drawn nor run as an elastic net.
+  bool HasCoordinates() const { return Placed; }
+  void SetHasCoordinates(bool placed) { Placed = placed; }
   /// Address of vertex p's point; p is not checked.
   Point2D* GetCoords(int p) { return &Coordinates[p]; }
   const Point2D* GetCoords(int p) const { return &Coordinates[p]; }

@@ -466,6 +466,7 @@ class InstanceReader {
         for (unsigned k = 0; k + i + 1 < n_; ++k) top = row[k] > top ? row[k] : top;
       }
       g_->SetCoordinateBound(static_cast<uint32_t>(top / std::sqrt(2.0)));
+      g_->SetHasCoordinates(false);
     }
     out->name = WithoutSuffix(name_);
     out->graph = std::move(g_);
