@@ -26,6 +26,7 @@
 
 #include "algorithms/elastic_net_private.h"
 #include "containers/resources.h"
+#include "view/frame.h"
 
 EuclidianGraphe* HELe = nullptr;
 int HELOutput = 0;
@@ -40,7 +41,15 @@ double HELK = 0.2;
 HELSTATE HELState = Weight;
 synchronizer* HELSem = nullptr;
 
-void HEL_DrawElastique() {}
+void HEL_DrawElastique() {
+  // Called at the start of an iteration, while every worker waits: the ring is stable.
+  std::vector<pvc::view::FPoint>& ring = pvc::view::Composing().ring;
+  uint32_t j = 0;
+  do {
+    ring.push_back({HELCoords[j].x, HELCoords[j].y});
+    j = ElSommets[j].NextId;
+  } while (j != 0 && ring.size() < HELNumSommets);
+}
 
 void HEL_DecodeOptions(unsigned long options, unsigned* iterations, double* kfactor) {
   const unsigned byte = pvc::OptionByteOf(options);

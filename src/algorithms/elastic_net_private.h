@@ -54,7 +54,8 @@ void* HEL_WorkingThread(void* p);
 /// does on a signal. Prints the worker lines at output level 4.
 void HEL_RunPhase(SommetInfo* first, HELSTATE op);
 
-/// The drawing callback of the driver: nothing to draw.
+/// The drawing callback of the driver: adds the ring, in its order, to the frame being
+/// composed.
 void HEL_DrawElastique();
 
 // Pieces of the driver, usable without threads once the globals are set up.

@@ -10,6 +10,7 @@
 
 #include "containers/resources.h"
 #include "graph/arretes.h"
+#include "view/frame.h"
 
 namespace {
 
@@ -153,11 +154,26 @@ void EuclidianGraphe::Generate(uint32_t Resolution, uint32_t ScaleFactor, unsign
   }
 }
 
-void EuclidianGraphe::Draw(tArretes*, void (*)()) {
-  printf("Drawing disabled in this special edition\n");
+void EuclidianGraphe::Draw(tArretes* a, void (*func)()) {
+  if (!pvc::view::Open()) {
+    printf("Drawing disabled in this special edition\n");
+    return;
+  }
+  if (!Placed) {
+    printf("pas de coordonn\351es: cette instance ne peut pas \352tre dessin\351e\n");
+    return;
+  }
+  DrawMe = this;
+  DrawMeToo = a;
+  DrawMeAlso = func;
+  DrawDraw();
+  DrawMeToo = nullptr;
+  DrawMeAlso = nullptr;
 }
 
-void EuclidianGraphe::DoDraw(tArretes*) {}
+void EuclidianGraphe::DoDraw(tArretes* a) {
+  if (pvc::view::Compose(*this, a, DrawMeAlso)) pvc::view::Publish();
+}
 
 void EuclidianGraphe::InitDrawing(int, char**) {}
 

@@ -1,6 +1,7 @@
 // The problem instance: a complete undirected graph with one unsigned 32-bit weight per
 // pair of vertices (Graphe), and its Euclidean form with integer coordinates and truncated
-// distances (EuclidianGraphe), plus the drawing hooks, which are switched off.
+// distances (EuclidianGraphe), plus the drawing hooks, which hand tours to the window of
+// src/view when there is one.
 #pragma once
 
 #include <cstdint>
@@ -122,8 +123,11 @@ class EuclidianGraphe : public Graphe {
   Point2D* GetCoords(int p) { return &Coordinates[p]; }
   const Point2D* GetCoords(int p) const { return &Coordinates[p]; }
 
-  /// Drawing is disabled: prints one fixed line.
+  /// Shows the edges of a (may be null) over the cities in the window, with what func (may
+  /// be null) adds to the frame; returns at once. Without a window prints "Drawing
+  /// disabled in this special edition\n"; for cities without places, a French line.
   void Draw(tArretes* a, void (*func)());
+  /// Composes the frame of a and DrawMeAlso and hands it to the window.
   void DoDraw(tArretes* a);
   static void InitDrawing(int pargc, char** argv);
 };

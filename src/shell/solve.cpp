@@ -8,6 +8,7 @@
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
 #include "shell/shell.h"
+#include "view/frame.h"
 
 unsigned long ElapsedMilliseconds(const timeval& t1, const timeval& t2) {
   // Computed in 64 bits and wrapped to 32, which is the 32-bit result without overflow.
@@ -38,9 +39,11 @@ void RunRow(int algoid, unsigned int options) {
   fflush(stdout);  // the header shows before a long run, even on a pipe
   pvc::g_interrupt = 0;
   timeval t1, t2;
+  pvc::view::SetCaption(row.Name, -1);
   gettimeofday(&t1, nullptr);
   tArretes* ta = row.Execute(CurrentGraphe, word);
   gettimeofday(&t2, nullptr);
+  pvc::view::SetCaption(nullptr, -1);
   if (ta == nullptr) {
     delete r;
     if (pvc::Interrupted())
@@ -118,6 +121,7 @@ int CommandView(const char* args) {
     printf("\nerreur de syntaxe: cette commande prend un param\350tre\n");
     return 1;
   }
+  const unsigned shown = id;
   ListeChainee* c = Results;
   while (id != 0 && c != nullptr) {
     --id;
@@ -127,6 +131,8 @@ int CommandView(const char* args) {
     printf("\nerreur: indice de r\351sultat trop grand\n");
     return 1;
   }
+  pvc::view::SetCaption(static_cast<Result*>(c)->Algo, static_cast<long>(shown));
   CurrentGraphe->Draw(static_cast<Result*>(c)->Chemin, nullptr);
+  pvc::view::SetCaption(nullptr, -1);
   return 1;
 }
