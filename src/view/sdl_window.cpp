@@ -33,7 +33,10 @@ bool DisplaySet() {
 
 class Window {
  public:
-  ~Window() {
+  ~Window() { Stop(); }
+
+  // Ends the window's thread (it closes the window and SDL); the thread that opened it.
+  void Stop() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       stop_ = true;
@@ -59,6 +62,9 @@ class Window {
     }
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
     changed_.wait(lock, [this] { return state_ != State::kStarting; });
+    // At exit the window closes before the libraries SDL loaded are torn down: handlers
+    // registered later run first.
+    if (state_ == State::kRunning) atexit(StopAtExit);
     return state_ == State::kRunning;
   }
 
@@ -73,6 +79,8 @@ class Window {
  private:
   enum class State { kClosed, kStarting, kRunning, kFailed };
 
+  static void StopAtExit();
+
   void Started(State s) {
     std::lock_guard<std::mutex> lock(mutex_);
     state_ = s;
@@ -81,6 +89,9 @@ class Window {
 
   void Run() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The software renderer draws into the window's own surface: no OpenGL (and none of
+    // its threads) behind it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return Started(State::kFailed);
     SDL_Window* window = SDL_CreateWindow("pvc", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWindowSide,
                                           kWindowSide, SDL_WINDOW_RESIZABLE);
@@ -147,6 +158,8 @@ class Window {
 };
 
 Window g_window;
+
+void Window::StopAtExit() { g_window.Stop(); }
 
 }  // namespace
 

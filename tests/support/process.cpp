@@ -16,7 +16,7 @@ long NowMs() {
 }
 }  // namespace
 
-PvcProcess::PvcProcess() {
+PvcProcess::PvcProcess(const char* display) {
   int in[2], out[2];
   if (pipe(in) != 0 || pipe(out) != 0) abort();
   signal(SIGPIPE, SIG_IGN);
@@ -29,6 +29,12 @@ PvcProcess::PvcProcess() {
     setenv("LD_PRELOAD", PVC_FAKETIME, 1);
     setenv("PVC_FAKE_TIME", "1700000000", 1);
     setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    setenv("LSAN_OPTIONS", "suppressions=" PVC_LSAN_SUPPRESSIONS, 1);
+    unsetenv("WAYLAND_DISPLAY");
+    if (display != nullptr)
+      setenv("DISPLAY", display, 1);
+    else
+      unsetenv("DISPLAY");
     execl(PVC_BINARY, PVC_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }

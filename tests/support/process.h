@@ -1,6 +1,7 @@
 // Runs the pvc executable as a child process with pipes on its standard input and output,
 // so that tests can type commands, send signals and read what it prints. time() is fixed
-// in the child, so its instances are the same on every run.
+// in the child, so its instances are the same on every run. The child sees no display
+// unless one is given, so it prints the drawing hooks' fixed line.
 #pragma once
 
 #include <sys/types.h>
@@ -9,7 +10,7 @@
 
 class PvcProcess {
  public:
-  PvcProcess();
+  explicit PvcProcess(const char* display = nullptr);
   ~PvcProcess();
   /// Writes text to the program's standard input.
   void Type(const std::string& text);
