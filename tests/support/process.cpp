@@ -31,10 +31,7 @@ PvcProcess::PvcProcess(const char* display) {
     setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     setenv("LSAN_OPTIONS", "suppressions=" PVC_LSAN_SUPPRESSIONS, 1);
     unsetenv("WAYLAND_DISPLAY");
-    if (display != nullptr)
-      setenv("DISPLAY", display, 1);
-    else
-      unsetenv("DISPLAY");
+    display ? setenv("DISPLAY", display, 1) : unsetenv("DISPLAY");
     execl(PVC_BINARY, PVC_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
