@@ -92,6 +92,8 @@ class Window {
     // The software renderer draws into the window's own surface: no OpenGL (and none of
     // its threads) behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Only the display that DISPLAY or WAYLAND_DISPLAY names, never the console's.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return Started(State::kFailed);
     SDL_Window* window = SDL_CreateWindow("pvc", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWindowSide,
                                           kWindowSide, SDL_WINDOW_RESIZABLE);
