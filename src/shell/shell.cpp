@@ -19,6 +19,7 @@
 
 EuclidianGraphe* CurrentGraphe = nullptr;
 Result* Results = nullptr;
+std::string CurrentName;
 uint32_t CurrentOptions = 0;
 
 namespace {
@@ -61,6 +62,7 @@ int CommandRandom(const char* args) {
   Results = nullptr;
   delete CurrentGraphe;
   CurrentGraphe = g;
+  CurrentName = "random" + std::to_string(s);
   g->Randomise(range, factor);
   return 1;
 }
@@ -92,6 +94,8 @@ int Command(char* buffer) {
   if (IsPrefix(buffer, "output ")) return CommandOption(buffer + 7, true);
   if (strcasecmp(buffer, "show") == 0) return CommandShow();
   if (IsPrefix(buffer, "view ")) return CommandView(buffer + 5);
+  if (IsPrefix(buffer, "load ")) return CommandLoad(buffer + 5);
+  if (IsPrefix(buffer, "save ")) return CommandSave(buffer + 5);
   printf("%s", kUnknown);
   return 1;
 }
@@ -101,6 +105,7 @@ void ResetShell() {
   Results = nullptr;
   delete CurrentGraphe;
   CurrentGraphe = nullptr;
+  CurrentName.clear();
   CurrentOptions = 0;
 }
 
