@@ -15,12 +15,12 @@ namespace {
 
 constexpr unsigned long kMaxDimension = 2000;
 
-// True when every number that follows a DIMENSION keyword (after blanks and a colon)
+// True when every number that follows a DIMENSION keyword (after blanks and colons)
 // stays within the cap; a DIMENSION that is no number is left to the reader.
 bool SmallDimensions(const std::string& text) {
   for (size_t p = text.find("DIMENSION"); p != std::string::npos; p = text.find("DIMENSION", p + 1)) {
     size_t q = p + 9;
-    while (q < text.size() && (text[q] == ' ' || text[q] == '\t' || text[q] == ':')) ++q;
+    while (q < text.size() && strchr(" \t\r\v\f:", text[q]) != nullptr && text[q] != '\0') ++q;
     unsigned long v = 0;
     for (; q < text.size() && text[q] >= '0' && text[q] <= '9'; ++q)
       if ((v = v * 10 + static_cast<unsigned long>(text[q] - '0')) > kMaxDimension) return false;
