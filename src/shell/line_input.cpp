@@ -134,7 +134,7 @@ unsigned char Complete(EditLine* el, int) {
   FILE* out = static_cast<FILE*>(nullptr);
   el_get(el, EL_GETFP, 1, &out);
   fputc('\n', out);
-  for (const std::string& f : found) fprintf(out, "%s  ", f.c_str());
+  for (const std::string& f : found) fprintf(out, "%s  ", f.substr(0, f.find_last_not_of(' ') + 1).c_str());
   fputc('\n', out);
   fflush(out);
   return CC_REDISPLAY;
