@@ -165,7 +165,8 @@ class LineInput::Editor {
     el_set(el_, EL_PROMPT, Prompt);
     el_set(el_, EL_HIST, history, hist_);
     el_set(el_, EL_GETCFN, GetChar);
-    el_set(el_, EL_ADDFN, "pvc-complete", "Complete the word before the cursor", Complete);
+    // The wide form keeps these static names; the narrow one copies them and never frees.
+    el_wset(el_, EL_ADDFN, L"pvc-complete", L"Complete the word before the cursor", Complete);
     el_set(el_, EL_BIND, "^I", "pvc-complete", static_cast<char*>(nullptr));
     el_source(el_, nullptr);  // the user's ~/.editrc
   }

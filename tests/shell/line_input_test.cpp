@@ -34,7 +34,7 @@ TEST(LineInput, EditsRecallsAndCompletesOnATerminal) {
   pvc.Type("show\r");
   EXPECT_TRUE(pvc.WaitFor("Id Algorithme         Chemin   Temp\r\n 0               H2Opt"));
   pvc.Type("\x04");
-  EXPECT_EQ(pvc.Wait(), 0);
+  EXPECT_EQ(pvc.Wait(), 0) << pvc.Output();
   EXPECT_EQ(pvc.Output().find("non reconnue"), std::string::npos) << pvc.Output();
   std::stringstream history;
   history << std::ifstream(std::string(home) + "/.pvc_history").rdbuf();
