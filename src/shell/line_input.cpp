@@ -61,6 +61,22 @@ int GetChar(EditLine*, wchar_t* wc) {
 
 const char* Prompt(EditLine*) { return ">"; }
 
+// The keys arrive in the terminal's encoding, which the editor decodes under the
+// environment's locale; the commands are scanned and compared under the program's own
+// locale, which comes back when the scope ends.
+class TerminalLocale {
+ public:
+  TerminalLocale() {
+    const char* current = setlocale(LC_CTYPE, nullptr);
+    saved_ = current != nullptr ? current : "C";
+    setlocale(LC_CTYPE, "");
+  }
+  ~TerminalLocale() { setlocale(LC_CTYPE, saved_.c_str()); }
+
+ private:
+  std::string saved_;
+};
+
 // The words that can follow what is typed: command keywords first, then per command.
 const char* const kKeywords[] = {"quit", "help", "random ", "list", "solve ", "draw ",
                                  "output ", "show", "view ", "load ", "save "};
@@ -147,7 +163,7 @@ unsigned char Complete(EditLine* el, int) {
 class LineInput::Editor {
  public:
   Editor() {
-    setlocale(LC_CTYPE, "");  // the keys arrive in the terminal's encoding
+    TerminalLocale locale;
     in_ = fdopen(dup(0), "r");
     out_ = fdopen(dup(1), "w");
     if (in_ != nullptr && out_ != nullptr) el_ = el_init("pvc", in_, out_, out_);
@@ -179,6 +195,7 @@ class LineInput::Editor {
   bool Ready() const { return el_ != nullptr && hist_ != nullptr; }
 
   LineStatus Read(char* line) {
+    TerminalLocale locale;
     int count = 0;
     const char* text = el_gets(el_, &count);
     if (text == nullptr || count <= 0) return pvc::Interrupted() ? LineStatus::kInterrupted : LineStatus::kEnd;
