@@ -19,21 +19,23 @@ TEST(LineInput, EditsRecallsAndCompletesOnATerminal) {
   ASSERT_NE(mkdtemp(home), nullptr);
   setenv("HOME", home, 1);
   PvcProcess pvc(true);
-  ASSERT_TRUE(pvc.WaitFor("\r\n>"));
-  pvc.Type("random 3 10 1\r");
-  ASSERT_TRUE(pvc.WaitFor("Coordonnees"));
-  pvc.Type("\x1b[A\r");  // Up, Enter: the same line again
-  ASSERT_TRUE(pvc.WaitFor("Coordonnees", pvc.Output().find("Coordonnees") + 1));
-  pvc.Type("solve H2\t\r");
-  EXPECT_TRUE(pvc.WaitFor("execution de H2Opt(0)"));
-  ASSERT_TRUE(pvc.WaitFor("\r\n>", pvc.Output().find("H2Opt(0)")));
-  pvc.Type("abc");
-  ASSERT_TRUE(pvc.WaitFor("abc"));
+  // Types keys once the editor shows its prompt after what the last keys printed, then
+  // waits for `then`: keys typed earlier would meet the terminal outside the editor.
+  size_t from = 0;
+  auto keys = [&](const char* k, const std::string& then) {
+    EXPECT_TRUE(pvc.WaitFor("\r\n>", from)) << k;
+    pvc.Type(k);
+    EXPECT_TRUE(pvc.WaitFor(then, pvc.Output().rfind("\r\n>") + 1)) << k << "\n" << pvc.Output();
+    from = pvc.Output().rfind(then) + then.size();
+  };
+  keys("random 3 10 1\r", "Coordonnees");
+  keys("\x1b[A\r", "Coordonnees");  // Up, Enter: the same line again
+  keys("solve H2\t\r", "execution de H2Opt(0)");
+  keys("abc", "abc");
   usleep(300000);  // the editor waits for keys: Ctrl-C drops the line
   pvc.Signal(SIGINT);
-  pvc.Type("show\r");
-  EXPECT_TRUE(pvc.WaitFor("Id Algorithme         Chemin   Temp\r\n 0               H2Opt"));
-  pvc.Type("\x04");
+  keys("show\r", "Id Algorithme         Chemin   Temp\r\n 0               H2Opt");
+  keys("\x04", "");
   EXPECT_EQ(pvc.Wait(), 0) << pvc.Output();
   EXPECT_EQ(pvc.Output().find("non reconnue"), std::string::npos) << pvc.Output();
   std::stringstream history;
