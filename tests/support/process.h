@@ -1,7 +1,8 @@
 // Runs the pvc executable as a child process with pipes on its standard input and output,
-// so that tests can type commands, send signals and read what it prints. time() is fixed
-// in the child, so its instances are the same on every run. The child sees no display
-// unless one is given, so it prints the drawing hooks' fixed line.
+// or on a pseudo-terminal (as a user's console), so that tests can type commands, send
+// signals and read what it prints. time() is fixed in the child, so its instances are the
+// same on every run. The child sees no display unless one is given, so it prints the
+// drawing hooks' fixed line.
 #pragma once
 
 #include <sys/types.h>
@@ -10,7 +11,9 @@
 
 class PvcProcess {
  public:
-  explicit PvcProcess(const char* display = nullptr);
+  /// terminal: both standard input and output on one pseudo-terminal; display: the X
+  /// display the child sees (none when null).
+  explicit PvcProcess(bool terminal = false, const char* display = nullptr);
   ~PvcProcess();
   /// Writes text to the program's standard input.
   void Type(const std::string& text);

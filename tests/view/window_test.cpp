@@ -66,7 +66,7 @@ class Window : public ::testing::Test {
 // line; Ctrl-C during an animated run stops it and keeps the earlier result.
 TEST_F(Window, ViewDrawsSilentlyAndCtrlCStopsAnAnimatedRun) {
   const std::string session = "random 20 1000 1\nsolve 2\nview 0\n", line = "Drawing disabled in this special edition\n";
-  PvcProcess shown(display_.c_str()), plain;
+  PvcProcess shown(false, display_.c_str()), plain;
   shown.Type(session);
   plain.Type(session + "quit\n");
   for (int tries = 0; tries < 100 && Count(pvc::view::kTourColour) < 200; ++tries) usleep(50000);
