@@ -35,13 +35,18 @@ class Window {
  public:
   ~Window() { Stop(); }
 
-  // Ends the window's thread (it closes the window and SDL); the thread that opened it.
+  // Ends the window's thread (it closes the window and SDL). Xlib ends the program from
+  // that thread itself when the display goes away: it cannot wait for itself.
   void Stop() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       stop_ = true;
     }
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return;
+    if (thread_.get_id() == std::this_thread::get_id())
+      thread_.detach();
+    else
+      thread_.join();
   }
 
   // Shell thread: opens the window at the first call.
