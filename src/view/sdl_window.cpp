@@ -5,7 +5,12 @@
 #include <SDL.h>
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
+#ifdef PVC_HAVE_X11
+#include <X11/Xlib.h>
+#endif
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
@@ -23,6 +28,14 @@ namespace {
 constexpr int kWindowSide = 640;
 constexpr Uint32 kPollMs = 15;  // longest wait for a new frame between window events
 
+// Set when the X server went away: the window's thread then sleeps for good inside Xlib,
+// which would otherwise end the program, and drawing goes back to the fixed line.
+std::atomic<bool> g_lost{false};
+
+#ifdef PVC_HAVE_X11
+int OnDisplayLost(Display*);
+#endif
+
 bool DisplaySet() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
     const char* v = getenv(name);
@@ -33,17 +46,19 @@ bool DisplaySet() {
 
 class Window {
  public:
+  enum class State { kClosed, kStarting, kRunning, kFailed };
+
   ~Window() { Stop(); }
 
-  // Ends the window's thread (it closes the window and SDL). Xlib ends the program from
-  // that thread itself when the display goes away: it cannot wait for itself.
+  // Ends the window's thread (it closes the window and SDL). A thread that lost its
+  // display, or that ends the program itself, is left behind.
   void Stop() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       stop_ = true;
     }
     if (!thread_.joinable()) return;
-    if (thread_.get_id() == std::this_thread::get_id())
+    if (g_lost || thread_.get_id() == std::this_thread::get_id())
       thread_.detach();
     else
       thread_.join();
@@ -73,6 +88,13 @@ class Window {
     return state_ == State::kRunning;
   }
 
+  // The window's thread, or the one that lost the display: no more drawing.
+  void Started(State s) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_ = s;
+    changed_.notify_all();
+  }
+
   // Shell thread: the composed frame becomes the newest one.
   void Publish() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -82,15 +104,8 @@ class Window {
   }
 
  private:
-  enum class State { kClosed, kStarting, kRunning, kFailed };
 
   static void StopAtExit();
-
-  void Started(State s) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    state_ = s;
-    changed_.notify_all();
-  }
 
   void Run() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -100,6 +115,9 @@ class Window {
     // Only the display that DISPLAY or WAYLAND_DISPLAY names, never the console's.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return Started(State::kFailed);
+#ifdef PVC_HAVE_X11
+    if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) XSetIOErrorHandler(OnDisplayLost);
+#endif
     SDL_Window* window = SDL_CreateWindow("pvc", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWindowSide,
                                           kWindowSide, SDL_WINDOW_RESIZABLE);
     SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
@@ -167,6 +185,14 @@ class Window {
 Window g_window;
 
 void Window::StopAtExit() { g_window.Stop(); }
+
+#ifdef PVC_HAVE_X11
+int OnDisplayLost(Display*) {
+  g_lost = true;
+  g_window.Started(Window::State::kFailed);
+  for (;;) pause();  // every signal is blocked in this thread: it never returns
+}
+#endif
 
 }  // namespace
 
