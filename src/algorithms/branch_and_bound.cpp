@@ -23,6 +23,7 @@
 #include <cstring>
 #include <memory>
 
+#include "containers/progress.h"
 #include "containers/resources.h"
 
 int ASEOutputLevel = 0;
@@ -198,6 +199,7 @@ int ASEParcours(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemi
   // following sibling like any other node.
   while (a != nullptr) {
     if (pvc::Interrupted()) return -1;
+    pvc::ProgressScope::Advance(bestsolution);
     chemin[position] = static_cast<int>(a->s);
     if (ASEOutputLevel >= UltraDetailed)
       printf("=>%u   (borne %llu, sous chemin %llu)\n", a->s, static_cast<unsigned long long>(a->borneinf),
@@ -329,6 +331,7 @@ tArretes* ASERun(EuclidianGraphe* e, unsigned long options, fExec initial) {
   if (st.root->borneinf == kASEStopped) return pvc::Fail(kName, ASEOutputLevel);
 
   int depth = 0;
+  pvc::ProgressScope progress(kName, "noeud", 0, "meilleur");  // ASEParcours advances it
   for (;;) {
     if (pvc::Interrupted()) return pvc::Fail(kName, ASEOutputLevel);
     int more = ASEParcours(st.root, e, bestlength, st.chemin.get(), 0, st.usedsommets.get(),

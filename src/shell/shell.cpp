@@ -16,6 +16,7 @@
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
+#include "shell/terminal.h"
 
 EuclidianGraphe* CurrentGraphe = nullptr;
 Result* Results = nullptr;
@@ -163,6 +164,7 @@ int RunShell() {
   CurrentOptions = 0;
   CurrentGraphe = nullptr;
   Results = nullptr;
+  pvc::InstallUtf8Output();
 
   struct sigaction sa;
   memset(&sa, 0, sizeof sa);
