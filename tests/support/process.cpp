@@ -17,33 +17,20 @@ long NowMs() {
 }
 }  // namespace
 
-PvcProcess::PvcProcess(const Terminal* terminal) : terminal_(terminal != nullptr) {
-  int in[2], out[2], err[2] = {-1, -1};
+PvcProcess::PvcProcess(const char* terminal_locale) : terminal_(terminal_locale != nullptr) {
+  int in[2], out[2];
+  if (!terminal_ && (pipe(in) != 0 || pipe(out) != 0)) abort();
   signal(SIGPIPE, SIG_IGN);
-  if (terminal_) {
-    if (terminal->error_on_pipe && pipe(err) != 0) abort();
-    pid_ = forkpty(&in_, nullptr, nullptr, nullptr);
-    if (pid_ > 0) {
-      termios t;
-      tcgetattr(in_, &t);
-      t.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-      t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-      tcsetattr(in_, TCSANOW, &t);
-    }
-  } else {
-    if (pipe(in) != 0 || pipe(out) != 0) abort();
-    pid_ = fork();
-  }
+  pid_ = terminal_ ? forkpty(&in_, nullptr, nullptr, nullptr) : fork();
   if (pid_ < 0) abort();
+  if (pid_ == 0 && terminal_) setenv("LC_ALL", terminal_locale, 1);
+  if (pid_ == 0 && !terminal_) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    dup2(out[1], 2);
+    for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+  }
   if (pid_ == 0) {
-    if (terminal_) {
-      if (err[1] >= 0) dup2(err[1], 2), close(err[0]), close(err[1]);
-      setenv("LC_ALL", terminal->locale, 1);
-    } else {
-      dup2(in[0], 0);
-      dup2(out[1], 1);
-      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
-    }
     // time() fixed, so that every run draws the same instances.
     setenv("LD_PRELOAD", PVC_FAKETIME, 1);
     setenv("PVC_FAKE_TIME", "1700000000", 1);
@@ -52,8 +39,12 @@ PvcProcess::PvcProcess(const Terminal* terminal) : terminal_(terminal != nullptr
     _exit(127);
   }
   if (terminal_) {
+    termios t;  // what is typed is not echoed, what is printed is not translated
+    tcgetattr(in_, &t);
+    t.c_lflag &= ~tcflag_t{ECHO};
+    t.c_oflag &= ~tcflag_t{OPOST};
+    tcsetattr(in_, TCSANOW, &t);
     outfd_ = in_;
-    if (err[0] >= 0) close(err[1]), errfd_ = err[0];
     return;
   }
   close(in[0]);
@@ -66,7 +57,6 @@ PvcProcess::~PvcProcess() {
   CloseInput();
   if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
   close(outfd_);
-  if (errfd_ >= 0) close(errfd_);
 }
 
 void PvcProcess::Type(const std::string& text) {
@@ -78,21 +68,18 @@ void PvcProcess::Type(const std::string& text) {
 }
 
 void PvcProcess::CloseInput() {
-  if (terminal_ && in_ >= 0) Type("\x04");  // the terminal's end of input, at a line's start
+  if (in_ >= 0 && terminal_) Type("\x04");  // the terminal's end of input, at a line's start
   if (in_ >= 0 && !terminal_) close(in_);
   in_ = -1;
 }
 
 bool PvcProcess::Pump(int timeout_ms) {
-  pollfd p[2] = {{outfd_, POLLIN, 0}, {errfd_, POLLIN, 0}};
-  if (poll(p, errfd_ >= 0 ? 2 : 1, timeout_ms) <= 0) return false;
-  bool any = false;
-  for (int k = 0; k < 2; ++k) {
-    char buf[65536];
-    const ssize_t got = p[k].revents ? read(p[k].fd, buf, sizeof buf) : 0;
-    if (got > 0) (k ? err_ : out_).append(buf, static_cast<size_t>(got)), any = true;
-  }
-  return any;
+  pollfd p = {outfd_, POLLIN, 0};
+  if (poll(&p, 1, timeout_ms) <= 0) return false;
+  char buf[65536];
+  const ssize_t got = read(outfd_, buf, sizeof buf);
+  if (got > 0) out_.append(buf, static_cast<size_t>(got));
+  return got > 0;
 }
 
 bool PvcProcess::WaitFor(const std::string& what, size_t from, int timeout_ms) {

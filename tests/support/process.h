@@ -1,5 +1,5 @@
 // Runs the pvc executable as a child process with pipes on its standard input and output,
-// or a pseudo-terminal, so that tests can type commands, send signals and read what it prints. time() is fixed
+// so that tests can type commands, send signals and read what it prints. time() is fixed
 // in the child, so its instances are the same on every run.
 #pragma once
 
@@ -9,13 +9,9 @@
 
 class PvcProcess {
  public:
-  /// A pseudo-terminal on standard input, output and error (error on its own pipe when
-  /// asked), without echo or output translation, under the locale given as LC_ALL.
-  struct Terminal {
-    const char* locale;
-    bool error_on_pipe;
-  };
-  explicit PvcProcess(const Terminal* terminal = nullptr);
+  /// Pipes on standard input and on standard output and error together; or, given a
+  /// locale (LC_ALL), a pseudo-terminal on all three, without echo or output translation.
+  explicit PvcProcess(const char* terminal_locale = nullptr);
   ~PvcProcess();
   /// Writes text to the program's standard input.
   void Type(const std::string& text);
@@ -28,13 +24,11 @@ class PvcProcess {
   /// Waits for the program to end and returns its exit status (-1 if killed by a signal).
   int Wait(int timeout_ms = 30000);
   const std::string& Output() const { return out_; }
-  /// Standard error, when it is on its own pipe.
-  const std::string& Errors() const { return err_; }
 
  private:
   bool Pump(int timeout_ms);  // reads what is there within timeout_ms; false when nothing
   pid_t pid_ = -1;
-  int in_ = -1, outfd_ = -1, errfd_ = -1;
-  bool terminal_ = false;
-  std::string out_, err_;
+  int in_ = -1, outfd_ = -1;
+  bool terminal_;
+  std::string out_;
 };
