@@ -93,6 +93,12 @@ bool PvcProcess::WaitFor(const std::string& what, size_t from, int timeout_ms) {
 
 void PvcProcess::Signal(int sig) { kill(pid_, sig); }
 
+bool PvcProcess::InterruptAfter(const std::string& what, size_t from) {
+  if (!WaitFor(what, from)) return false;
+  Signal(SIGINT);
+  return WaitFor("\nexecution interrompue\n", from);
+}
+
 int PvcProcess::Wait(int timeout_ms) {
   const long end = NowMs() + timeout_ms;
   int status;

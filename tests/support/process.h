@@ -21,6 +21,8 @@ class PvcProcess {
   bool WaitFor(const std::string& what, size_t from = 0, int timeout_ms = 20000);
   /// Sends a signal to the program.
   void Signal(int sig);
+  /// Ctrl-C once `what` is printed after `from`; true when the run then says it stopped.
+  bool InterruptAfter(const std::string& what, size_t from = 0);
   /// Waits for the program to end and returns its exit status (-1 if killed by a signal).
   int Wait(int timeout_ms = 30000);
   const std::string& Output() const { return out_; }
