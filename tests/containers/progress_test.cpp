@@ -29,6 +29,7 @@ pvc::ProgressReport LastOf(const char* name) {
 TEST(Progress, StepsNeverGoBackAndTheFiguresAreTheTourLengths) {
   EuclidianGraphe g(40);
   g.Generate(1000, 1, 7, nullptr);
+  g_reports.clear();
   pvc::SetProgressClock([] { return g_clock += 1000; });
   pvc::ShowProgress([](const pvc::ProgressReport& r) { g_reports.push_back(r); }, 0, 0);
   std::unique_ptr<tArretes> annealed(PVC_HRecuitSimule(&g, pvc::OptionsWord(0, 0, 0x12)));
