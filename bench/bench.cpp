@@ -29,6 +29,7 @@
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
+#include "graph/random.h"
 #include "graph/tour_output.h"
 #include "graph/tsplib.h"
 #include "shell/terminal.h"
@@ -330,7 +331,7 @@ class Bench {
       double ms = -1;
       tArretes* tour = nullptr;
       for (unsigned k = 0; k < s_.repeat; ++k) {
-        srand(job.seed);  // the annealing draws from the generator's stream
+        pvc::SeedRandom(job.seed);  // the annealing draws from the generator's stream
         g_progress.Start(job.name);
         const double t0 = NowMs();
         tArretes* t = Algorithmes[row].Execute(job.g, options);

@@ -99,7 +99,7 @@ class EuclidianGraphe : public Graphe {
   /// when it cannot be allocated.
   static EuclidianGraphe* New(int Sommets);
 
-  /// Seeds the generator with time(NULL), draws and prints the coordinates, fills every
+  /// Seeds the generator (graph/random.h) with time(NULL), draws and prints the coordinates, fills every
   /// weight with the truncated Euclidean distance.
   void Randomise(uint32_t Resolution, uint32_t ScaleFactor);
   /// Randomise with a given seed; the coordinates are listed on `listing` when not null.
@@ -133,7 +133,7 @@ unsigned long long InstanceBytes(unsigned long long n);
 /// The machine's physical memory in bytes; all bits set when it cannot be read.
 unsigned long long PhysicalMemory();
 
-/// The coordinate Randomise derives from one rand() draw r (0 <= r < 2^31).
+/// The coordinate Randomise derives from one draw r of the generator (0 <= r < 2^31).
 uint32_t RandomCoordinate(uint32_t r, uint32_t Resolution, uint32_t ScaleFactor);
 
 /// The weight Randomise stores for two points.
