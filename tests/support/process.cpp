@@ -22,7 +22,6 @@ PvcProcess::PvcProcess(const char* terminal_locale) : terminal_(terminal_locale 
   if (!terminal_ && (pipe(in) != 0 || pipe(out) != 0)) abort();
   signal(SIGPIPE, SIG_IGN);
   pid_ = terminal_ ? forkpty(&in_, nullptr, nullptr, nullptr) : fork();
-  if (pid_ < 0) abort();
   if (pid_ == 0 && terminal_) setenv("LC_ALL", terminal_locale, 1);
   if (pid_ == 0 && !terminal_) {
     dup2(in[0], 0);
@@ -42,8 +41,7 @@ PvcProcess::PvcProcess(const char* terminal_locale) : terminal_(terminal_locale 
   if (terminal_) {
     termios t;  // what is typed is not echoed, what is printed is not translated
     tcgetattr(in_, &t);
-    t.c_lflag &= ~tcflag_t{ECHO};
-    t.c_oflag &= ~tcflag_t{OPOST};
+    t.c_lflag &= ~tcflag_t{ECHO}, t.c_oflag &= ~tcflag_t{OPOST};
     tcsetattr(in_, TCSANOW, &t);
     outfd_ = in_;
     return;

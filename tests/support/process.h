@@ -1,7 +1,6 @@
 // Runs the pvc executable as a child process with pipes on its standard input and output,
 // so that tests can type commands, send signals and read what it prints. time() is fixed
-// in the child, so its instances are the same on every run, and its coarse clock runs 1000
-// times faster.
+// in the child, so its instances are the same on every run.
 #pragma once
 
 #include <sys/types.h>
