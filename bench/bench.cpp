@@ -408,7 +408,8 @@ class Bench {
     bool ok = seq != nullptr;
     if (!seq) error = "no memory for the tour's sequence";
     if (ok && !s_.tours.empty())
-      ok = WriteTourFile(FileName(s_.tours, job.name, algo, "tour").c_str(), job.name, seq, n, &error);
+      ok = WriteTourFile(FileName(s_.tours, job.name, algo, "tour").c_str(), job.name,
+                         std::string(algo) + ", length " + std::to_string(len), seq, n, &error);
     if (ok && !s_.svg.empty() && job.picture) {
       std::string title = job.name + " - " + algo + " - length " + std::to_string(len);
       const std::string gap = Gap(job, len);

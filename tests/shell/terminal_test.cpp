@@ -8,7 +8,7 @@
 namespace {
 
 std::string Session(const std::string& input, const char* terminal_locale) {
-  PvcProcess p(terminal_locale);
+  PvcProcess p(false, terminal_locale);
   p.Type(input);
   p.CloseInput();
   EXPECT_EQ(p.Wait(), 0);
@@ -26,7 +26,7 @@ TEST(Terminal, AccentsAreUtf8OnlyAtAUtf8Terminal) {
 }
 
 TEST(Terminal, ProgressLineIsErasedWhenTheRunEndsOrIsInterruptedAndNeverOnAPipe) {
-  PvcProcess p("C.UTF-8");
+  PvcProcess p(false, "C.UTF-8");
   p.Type("random 2000 1000 1\nsolve 2\nsolve 3\n");
   ASSERT_TRUE(p.InterruptAfter("\rHRecuitSimule  palier "));
   p.Type("show\nquit\n");

@@ -17,38 +17,45 @@ long NowMs() {
 }
 }  // namespace
 
-PvcProcess::PvcProcess(const char* terminal_locale) : terminal_(terminal_locale != nullptr) {
+PvcProcess::PvcProcess(bool terminal, const char* output_locale) {
   int in[2], out[2];
-  if (!terminal_ && (pipe(in) != 0 || pipe(out) != 0)) abort();
   signal(SIGPIPE, SIG_IGN);
-  pid_ = terminal_ ? forkpty(&in_, nullptr, nullptr, nullptr) : fork();
-  if (pid_ == 0 && terminal_) setenv("LC_ALL", terminal_locale, 1);
-  if (pid_ == 0 && !terminal_) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    dup2(out[1], 2);
-    for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+  if (terminal) {
+    pid_ = forkpty(&outfd_, nullptr, nullptr, nullptr);
+    in_ = outfd_ > 0 ? dup(outfd_) : -1;
+    if (pid_ == 0) setenv("TERM", "xterm", 1);
+  } else {
+    if (pipe(in) != 0 || (!output_locale && pipe(out) != 0)) abort();
+    pid_ = output_locale ? forkpty(&outfd_, nullptr, nullptr, nullptr) : fork();
   }
+  if (pid_ < 0) abort();
   if (pid_ == 0) {
+    if (!terminal) dup2(in[0], 0), close(in[0]), close(in[1]);
+    if (!terminal && !output_locale) {
+      dup2(out[1], 1);
+      dup2(out[1], 2);
+      close(out[0]), close(out[1]);
+    }
+    if (output_locale) {
+      termios t;  // "\n" stays "\n", set before anything is printed
+      tcgetattr(1, &t);
+      t.c_oflag &= ~tcflag_t{OPOST};
+      tcsetattr(1, TCSANOW, &t);
+      setenv("LC_ALL", output_locale, 1);
+      setenv("PVC_FAKE_SPEEDUP", "1000", 1);  // progress paced as in runs 1000 times longer
+    }
     // time() fixed, so that every run draws the same instances.
     setenv("LD_PRELOAD", PVC_FAKETIME, 1);
     setenv("PVC_FAKE_TIME", "1700000000", 1);
-    setenv("PVC_FAKE_SPEEDUP", "1000", 1);  // progress lines paced as in runs 1000 times longer
     setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     execl(PVC_BINARY, PVC_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
-  if (terminal_) {
-    termios t;  // what is typed is not echoed, what is printed is not translated
-    tcgetattr(in_, &t);
-    t.c_lflag &= ~tcflag_t{ECHO}, t.c_oflag &= ~tcflag_t{OPOST};
-    tcsetattr(in_, TCSANOW, &t);
-    outfd_ = in_;
-    return;
-  }
+  if (terminal) return;
   close(in[0]);
-  close(out[1]);
   in_ = in[1];
+  if (output_locale) return;
+  close(out[1]);
   outfd_ = out[0];
 }
 
@@ -67,8 +74,7 @@ void PvcProcess::Type(const std::string& text) {
 }
 
 void PvcProcess::CloseInput() {
-  if (in_ >= 0 && terminal_) Type("\x04");  // the terminal's end of input, at a line's start
-  if (in_ >= 0 && !terminal_) close(in_);
+  if (in_ >= 0) close(in_);
   in_ = -1;
 }
 
