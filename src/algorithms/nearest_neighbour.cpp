@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "algorithms/algorithms.h"
+#include "containers/progress.h"
 #include "containers/resources.h"
 
 tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
@@ -36,8 +37,10 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   for (unsigned i = 0; i < count; ++i) Reste[i] = i + 1;
 
   unsigned LastSommet = 0;
+  pvc::ProgressScope progress(kName, "sommet", n);
   for (unsigned k = 1; k < n; ++k) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
+    progress.Step(k);
     if (Output >= UltraDetailed) printf("HPlusProcheVoisin: recherche du %d ieme sommet a inserer\n", k + 1);
     // The candidates below LastSommet find their weight in LastSommet's column of the
     // triangle, the others in its row, read in order. The search starts at the largest

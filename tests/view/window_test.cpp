@@ -68,7 +68,7 @@ class Window : public ::testing::Test {
 // display goes away the session goes on, with the drawing line.
 TEST_F(Window, ViewDrawsSilentlyCtrlCStopsAnAnimatedRunTheDisplayMayGo) {
   const std::string session = "random 20 1000 1\nsolve 2\nview 0\n", line = "Drawing disabled in this special edition\n";
-  PvcProcess shown(false, display_.c_str()), plain;
+  PvcProcess shown(false, nullptr, display_.c_str()), plain;
   shown.Type(session);
   plain.Type(session + "quit\n");
   for (int tries = 0; tries < 100 && Count(pvc::view::kTourColour) < 200; ++tries) usleep(50000);
