@@ -3,12 +3,11 @@
 // From vertex 0, appends at each step the untreated vertex closest to the last one
 // appended (lowest number on ties), then closes the tour back to 0. No guarantee: on
 // metric weights the tour can be a factor growing with log n above the optimum. About
-// n^2/2 weight look-ups, read straight from the row and the column of the last vertex.
+// n^2/2 weights, computed (or read) in one sweep per step over the remaining vertices.
 //
 // Traces: level 1 opening and closing lines, level 2 one "insertion" line per step, level
 // 3 one "recherche" line per step; each step draws and then pauses when the draw interval
 // is set.
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +29,8 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   // scans them in that order, so the lowest number wins among equally close vertices, and
   // the appended vertex leaves the array; only candidates cost a look-up.
   pvc::Array<uint32_t> Reste = pvc::NewArray<uint32_t>(n > 1 ? n - 1 : 1);
-  std::unique_ptr<tArretes> a(Reste ? tArretes::New(n) : nullptr);
+  pvc::Array<uint32_t> Poids = Reste ? pvc::NewArray<uint32_t>(n > 1 ? n - 1 : 1) : nullptr;
+  std::unique_ptr<tArretes> a(Poids ? tArretes::New(n) : nullptr);
   if (!a) return pvc::Fail(kName, Output);
   unsigned count = n > 1 ? n - 1 : 0;
   for (unsigned i = 0; i < count; ++i) Reste[i] = i + 1;
@@ -39,29 +39,17 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   for (unsigned k = 1; k < n; ++k) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
     if (Output >= UltraDetailed) printf("HPlusProcheVoisin: recherche du %d ieme sommet a inserer\n", k + 1);
-    // The candidates below LastSommet find their weight in LastSommet's column of the
-    // triangle, the others in its row, read in order. The search starts at the largest
-    // weight with the first candidate as the answer, so an untreated vertex is always
-    // found; with weights below 2^31 - 1 this is the same choice as a start at 2^31 - 1.
-    const unsigned split = static_cast<unsigned>(std::lower_bound(&Reste[0], &Reste[count], LastSommet) - &Reste[0]);
+    // The weights from LastSommet to every candidate in one sweep, then the first least
+    // one. The search starts at the largest weight with the first candidate as the
+    // answer, so an untreated vertex is always found; with weights below 2^31 - 1 this is
+    // the same choice as a start at 2^31 - 1.
+    e->Weights(static_cast<int>(LastSommet), &Reste[0], count, &Poids[0]);
     uint32_t MeilleurPoid = UINT32_MAX;
     unsigned meilleur = 0;
-    for (unsigned c = 0; c < split; ++c) {
-      const unsigned i = Reste[c];
-      const uint32_t w = e->Row(static_cast<int>(i))[LastSommet - i - 1];
-      if (w < MeilleurPoid) {
-        MeilleurPoid = w;
+    for (unsigned c = 0; c < count; ++c) {
+      if (Poids[c] < MeilleurPoid) {
+        MeilleurPoid = Poids[c];
         meilleur = c;
-      }
-    }
-    if (split < count) {
-      const uint32_t* row = e->Row(static_cast<int>(LastSommet));
-      for (unsigned c = split; c < count; ++c) {
-        const uint32_t w = row[Reste[c] - LastSommet - 1];
-        if (w < MeilleurPoid) {
-          MeilleurPoid = w;
-          meilleur = c;
-        }
       }
     }
     const unsigned MeilleurSommet = Reste[meilleur];

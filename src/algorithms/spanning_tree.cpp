@@ -47,7 +47,8 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   // tree vertex at the other end (the lowest one among equally light edges).
   pvc::Array<uint32_t> poids = dehors ? pvc::NewArray<uint32_t>(n) : nullptr;
   pvc::Array<uint32_t> vers = poids ? pvc::NewArray<uint32_t>(n) : nullptr;
-  std::unique_ptr<tArretes> ta(vers ? tArretes::New(n) : nullptr);
+  pvc::Array<uint32_t> w = vers ? pvc::NewArray<uint32_t>(n) : nullptr;  // one sweep's weights
+  std::unique_ptr<tArretes> ta(w ? tArretes::New(n) : nullptr);
   if (!ta) return pvc::Fail(kName, Output);
 
   // The pair the next step joins: least by (weight, smaller vertex, larger vertex) over the
@@ -72,12 +73,12 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   };
 
   unsigned count = n > 1 ? n - 1 : 0;
+  for (unsigned c = 0; c < count; ++c) dehors[c] = c + 1;
   if (count) {
-    const uint32_t* row0 = e->Row(0);
+    e->Weights(0, &dehors[0], count, &w[0]);
     for (unsigned c = 0; c < count; ++c) {
       const unsigned u = c + 1;
-      dehors[c] = u;
-      poids[u] = row0[u - 1];
+      poids[u] = w[c];
       vers[u] = 0;
       consider(c, u);
     }
@@ -90,30 +91,17 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
     const unsigned entrant = dehors[choisi];
     std::memmove(&dehors[choisi], &dehors[choisi + 1], sizeof(uint32_t) * (count - choisi - 1));
     --count;
-    // Every key meets the weight to the joining vertex, read from its column below it and
-    // from its row above it, and the next step's pair is chosen on the way.
+    // Every key meets the weight to the joining vertex, all computed in one sweep, and the
+    // next step's pair is chosen on the way.
     found = false;
-    const unsigned split = static_cast<unsigned>(std::lower_bound(&dehors[0], &dehors[count], entrant) - &dehors[0]);
-    for (unsigned c = 0; c < split; ++c) {
+    if (count) e->Weights(static_cast<int>(entrant), &dehors[0], count, &w[0]);
+    for (unsigned c = 0; c < count; ++c) {
       const unsigned u = dehors[c];
-      const uint32_t w = e->Row(static_cast<int>(u))[entrant - u - 1];
-      if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
-        poids[u] = w;
+      if (w[c] < poids[u] || (w[c] == poids[u] && entrant < vers[u])) {
+        poids[u] = w[c];
         vers[u] = entrant;
       }
       consider(c, u);
-    }
-    if (split < count) {
-      const uint32_t* row = e->Row(static_cast<int>(entrant));
-      for (unsigned c = split; c < count; ++c) {
-        const unsigned u = dehors[c];
-        const uint32_t w = row[u - entrant - 1];
-        if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
-          poids[u] = w;
-          vers[u] = entrant;
-        }
-        consider(c, u);
-      }
     }
     if (interval != 0) {
       pvc::DrawPause(interval);

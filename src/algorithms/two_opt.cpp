@@ -176,7 +176,7 @@ class PrunedPass {
     if (l.count != 0 && Scan<kForward>(x, l, twice, radius, best)) return;
     for (int c = 0; c < static_cast<int>(n_); ++c) {
       if (c == u) continue;
-      const uint32_t w = c < u ? e_.Row(c)[u - c - 1] : e_.Row(u)[c - u - 1];
+      const uint32_t w = e_.GetDistinct(c, u);
       if (Within(w, radius) && Consider<kForward>(x, c, w, best)) radius = twice - best.gain;
     }
   }

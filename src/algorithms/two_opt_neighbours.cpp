@@ -47,11 +47,10 @@ bool NeighbourLists::Build(const Graphe& g) {
   // among equal weights, the lower vertices first.
   for (unsigned i = 0; i + 1 < n_; ++i) {
     if (Interrupted()) return false;
-    const uint32_t* row = g.Row(static_cast<int>(i));
     Neighbour* li = &short_[static_cast<size_t>(i) * ks_];
     Filling& fi = fill[i];
     for (unsigned j = i + 1; j < n_; ++j) {
-      const uint32_t w = row[j - i - 1];
+      const uint32_t w = g.GetDistinct(static_cast<int>(i), static_cast<int>(j));
       if (w < fi.bound) Insert(li, ks_, fi, static_cast<int>(j), w);
       if (w < fill[j].bound) Insert(&short_[static_cast<size_t>(j) * ks_], ks_, fill[j], static_cast<int>(i), w);
     }
@@ -65,7 +64,7 @@ NeighbourLists::List NeighbourLists::Long(const Graphe& g, int u) {
     if (slots_used_ == slots_) return List{nullptr, 0, false};
     unsigned m = 0;
     for (int c = 0; c < static_cast<int>(n_); ++c)
-      if (c != u) row_[m++] = Neighbour{c < u ? g.Row(c)[u - c - 1] : g.Row(u)[c - u - 1], c};
+      if (c != u) row_[m++] = Neighbour{g.GetDistinct(c, u), c};
     std::nth_element(&row_[0], &row_[kl_ - 1], &row_[m], Closer);
     std::sort(&row_[0], &row_[kl_], Closer);
     slot_[u] = static_cast<int>(slots_used_++);

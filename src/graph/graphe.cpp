@@ -27,16 +27,22 @@ void AdviseHugePages(void* block, size_t bytes) {
 
 }  // namespace
 
-Graphe::Graphe(unsigned int s) : Poids(nullptr), Sommets(s) {
-  if (s == 0) return;
+Graphe::Graphe(unsigned int s, Metric rule)
+    : Poids(nullptr), Sommets(s), Rule(rule), Points(nullptr), Reals(nullptr) {
+  if (rule == Metric::kMatrix) UseMatrix();
+}
+
+bool Graphe::UseMatrix() {
+  const unsigned s = Sommets;
+  if (Poids || s == 0) return Poids != nullptr;
   size_t rows = s - 1;
   size_t count = static_cast<size_t>(s) * (s - 1) / 2;
   uint32_t** p = static_cast<uint32_t**>(pvc::Malloc((rows ? rows : 1) * sizeof(uint32_t*)));
-  if (!p) return;
+  if (!p) return false;
   uint32_t* block = static_cast<uint32_t*>(pvc::Malloc((count ? count : 1) * sizeof(uint32_t)));
   if (!block) {
     free(p);
-    return;
+    return false;
   }
   AdviseHugePages(block, count * sizeof(uint32_t));
   size_t offset = 0;
@@ -46,6 +52,8 @@ Graphe::Graphe(unsigned int s) : Poids(nullptr), Sommets(s) {
   }
   if (rows == 0) p[0] = block;
   Poids = p;
+  Rule = Metric::kMatrix;
+  return true;
 }
 
 Graphe::~Graphe() {
@@ -57,8 +65,51 @@ Graphe::~Graphe() {
 
 void Graphe::Set(int s1, int s2, uint32_t p) {
   OrderPair(s1, s2);
-  if (static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return;
+  if (Rule != Metric::kMatrix || static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return;
   Poids[s1][s2 - s1 - 1] = p;
+}
+
+namespace {
+
+// The sweeps of Weights, one loop per rule with the rule fixed, so that the loop body is
+// the bare arithmetic over contiguous points.
+void TruncatedWeights(const Point2D* pts, int u, const uint32_t* v, unsigned count, uint32_t* w) {
+  const Point2D p = pts[u];
+  for (unsigned k = 0; k < count; ++k) w[k] = EuclideanWeight(p, pts[v[k]]);
+}
+
+template <Metric kRule>
+void FileWeights(const double* xy, int u, const uint32_t* v, unsigned count, uint32_t* w) {
+  const double x = xy[2 * u], y = xy[2 * u + 1];
+  for (unsigned k = 0; k < count; ++k) {
+    // The smaller vertex first, as the literal method forms the differences.
+    const unsigned j = v[k];
+    const double xd = static_cast<unsigned>(u) < j ? x - xy[2 * j] : xy[2 * j] - x;
+    const double yd = static_cast<unsigned>(u) < j ? y - xy[2 * j + 1] : xy[2 * j + 1] - y;
+    w[k] = static_cast<uint32_t>(FileDistance(kRule, xd, yd));
+  }
+}
+
+}  // namespace
+
+void Graphe::Weights(int u, const uint32_t* v, unsigned count, uint32_t* w) const {
+  switch (Rule) {
+    case Metric::kTruncated:
+      TruncatedWeights(Points, u, v, count, w);
+      break;
+    case Metric::kEuc2d:
+      FileWeights<Metric::kEuc2d>(Reals, u, v, count, w);
+      break;
+    case Metric::kCeil2d:
+      FileWeights<Metric::kCeil2d>(Reals, u, v, count, w);
+      break;
+    case Metric::kAtt:
+      FileWeights<Metric::kAtt>(Reals, u, v, count, w);
+      break;
+    case Metric::kMatrix:
+      for (unsigned k = 0; k < count; ++k) w[k] = Weight(u, static_cast<int>(v[k]));
+      break;
+  }
 }
 
 unsigned long long Graphe::Eval(tArretes* a) const {
@@ -77,9 +128,10 @@ EuclidianGraphe* DrawMe = nullptr;
 tArretes* DrawMeToo = nullptr;
 fDraw DrawMeAlso = nullptr;
 
-EuclidianGraphe::EuclidianGraphe(int n)
-    : Graphe(static_cast<unsigned int>(n)),
+EuclidianGraphe::EuclidianGraphe(int n, Metric rule)
+    : Graphe(static_cast<unsigned int>(n), rule),
       Coordinates(nullptr),
+      FilePoints(nullptr),
       WorldSize(0),
       DeltaCoords(),
       DeltaCoordsAvailable(false),
@@ -87,12 +139,27 @@ EuclidianGraphe::EuclidianGraphe(int n)
       Placed(true) {
   DrawingReady = false;
   if (Graphe::Valid()) Coordinates = static_cast<Point2D*>(pvc::Malloc(sizeof(Point2D) * Sommets));
+  Points = Coordinates;
 }
 
-EuclidianGraphe::~EuclidianGraphe() { free(Coordinates); }
+EuclidianGraphe::~EuclidianGraphe() {
+  free(Coordinates);
+  free(FilePoints);
+}
+
+bool EuclidianGraphe::SetFilePoints(Metric rule, const double* xy) {
+  if (!FilePoints) FilePoints = static_cast<double*>(pvc::Malloc(sizeof(double) * 2 * Sommets));
+  if (!FilePoints) return false;
+  for (size_t i = 0; i < size_t{2} * Sommets; ++i) FilePoints[i] = xy[i];
+  Reals = FilePoints;
+  UseRule(rule);
+  return true;
+}
+
+unsigned long long EuclidianGraphe::Bytes() const { return InstanceBytes(Sommets, Rule); }
 
 EuclidianGraphe* EuclidianGraphe::New(int n) {
-  EuclidianGraphe* g = pvc::New<EuclidianGraphe>(n);
+  EuclidianGraphe* g = pvc::New<EuclidianGraphe>(n, Metric::kTruncated);
   if (g && !g->Valid()) {
     delete g;
     g = nullptr;
@@ -101,8 +168,10 @@ EuclidianGraphe* EuclidianGraphe::New(int n) {
   return g;
 }
 
-unsigned long long InstanceBytes(unsigned long long n) {
-  return n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) + n * sizeof(Point2D);
+unsigned long long InstanceBytes(unsigned long long n, Metric rule) {
+  const unsigned long long points = n * sizeof(Point2D);
+  if (rule == Metric::kMatrix) return n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) + points;
+  return rule == Metric::kTruncated ? points : points + n * 2 * sizeof(double);
 }
 
 unsigned long long PhysicalMemory() {
@@ -119,14 +188,6 @@ uint32_t RandomCoordinate(uint32_t r, uint32_t Resolution, uint32_t ScaleFactor)
   // of 2^31 and more defined (they wrap as the 32-bit conversion of the machine does).
   int32_t k = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(t)));
   return static_cast<uint32_t>(k) * ScaleFactor;
-}
-
-uint32_t EuclideanWeight(const Point2D& a, const Point2D& b) {
-  float dx = static_cast<float>(static_cast<int32_t>(a.x - b.x));
-  float dy = static_cast<float>(static_cast<int32_t>(a.y - b.y));
-  double s = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy;
-  float d = static_cast<float>(sqrt(s));
-  return static_cast<uint32_t>(d);
 }
 
 void EuclidianGraphe::Randomise(uint32_t Resolution, uint32_t ScaleFactor) {
@@ -146,6 +207,7 @@ void EuclidianGraphe::Generate(uint32_t Resolution, uint32_t ScaleFactor, unsign
     Coordinates[i].y = RandomCoordinate(ry, Resolution, ScaleFactor);
     if (listing) fprintf(listing, "%d: %u,%u\n", static_cast<int>(i), Coordinates[i].x, Coordinates[i].y);
   }
+  if (Rule != Metric::kMatrix) return;  // the weights are computed from the points
   for (uint32_t i = 0; i + 1 < Sommets; ++i) {
     uint32_t* row = Poids[i];
     const Point2D pi = Coordinates[i];
