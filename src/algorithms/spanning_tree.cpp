@@ -47,8 +47,11 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   // tree vertex at the other end (the lowest one among equally light edges).
   pvc::Array<uint32_t> poids = dehors ? pvc::NewArray<uint32_t>(n) : nullptr;
   pvc::Array<uint32_t> vers = poids ? pvc::NewArray<uint32_t>(n) : nullptr;
-  pvc::Array<uint32_t> w = vers ? pvc::NewArray<uint32_t>(n) : nullptr;  // one sweep's weights
-  std::unique_ptr<tArretes> ta(w ? tArretes::New(n) : nullptr);
+  // For a vertex u outside the tree: the order key from which on a weight exceeds its
+  // key's weight; and the order keys of one sweep.
+  pvc::Array<double> borne = vers ? pvc::NewArray<double>(n) : nullptr;
+  pvc::Array<double> cle = borne ? pvc::NewArray<double>(n) : nullptr;
+  std::unique_ptr<tArretes> ta(cle ? tArretes::New(n) : nullptr);
   if (!ta) return pvc::Fail(kName, Output);
 
   // The pair the next step joins: least by (weight, smaller vertex, larger vertex) over the
@@ -75,10 +78,10 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   unsigned count = n > 1 ? n - 1 : 0;
   for (unsigned c = 0; c < count; ++c) dehors[c] = c + 1;
   if (count) {
-    e->Weights(0, &dehors[0], count, &w[0]);
     for (unsigned c = 0; c < count; ++c) {
       const unsigned u = c + 1;
-      poids[u] = w[c];
+      poids[u] = e->GetDistinct(0, static_cast<int>(u));
+      borne[u] = e->KeyAbove(poids[u]);
       vers[u] = 0;
       consider(c, u);
     }
@@ -91,15 +94,20 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
     const unsigned entrant = dehors[choisi];
     std::memmove(&dehors[choisi], &dehors[choisi + 1], sizeof(uint32_t) * (count - choisi - 1));
     --count;
-    // Every key meets the weight to the joining vertex, all computed in one sweep, and the
-    // next step's pair is chosen on the way.
+    // Every key meets the weight to the joining vertex, and the next step's pair is
+    // chosen on the way. The order keys of one sweep spare the weight of every vertex
+    // whose key is already beyond its kept weight's bound, which is most of them.
     found = false;
-    if (count) e->Weights(static_cast<int>(entrant), &dehors[0], count, &w[0]);
+    if (count) e->Keys(static_cast<int>(entrant), &dehors[0], count, &cle[0]);
     for (unsigned c = 0; c < count; ++c) {
       const unsigned u = dehors[c];
-      if (w[c] < poids[u] || (w[c] == poids[u] && entrant < vers[u])) {
-        poids[u] = w[c];
-        vers[u] = entrant;
+      if (cle[c] < borne[u]) {
+        const uint32_t w = e->GetDistinct(static_cast<int>(entrant), static_cast<int>(u));
+        if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
+          poids[u] = w;
+          vers[u] = entrant;
+          borne[u] = e->KeyAbove(w);
+        }
       }
       consider(c, u);
     }

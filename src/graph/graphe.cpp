@@ -3,6 +3,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,10 +33,10 @@ void AdviseHugePages(void* block, size_t bytes) {
 
 Graphe::Graphe(unsigned int s, Metric rule)
     : Poids(nullptr), Sommets(s), Rule(rule), Points(nullptr), Reals(nullptr) {
-  if (rule == Metric::kMatrix) UseMatrix();
+  if (StoresWeights(s, rule)) StoreWeights();
 }
 
-bool Graphe::UseMatrix() {
+bool Graphe::StoreWeights() {
   const unsigned s = Sommets;
   if (Poids || s == 0) return Poids != nullptr;
   size_t rows = s - 1;
@@ -52,8 +56,15 @@ bool Graphe::UseMatrix() {
   }
   if (rows == 0) p[0] = block;
   Poids = p;
-  Rule = Metric::kMatrix;
   return true;
+}
+
+void Graphe::FillStoredWeights() {
+  uint32_t** const p = Poids;
+  Poids = nullptr;  // computed while the triangle is filled
+  for (uint32_t i = 0; i + 1 < Sommets; ++i)
+    for (uint32_t j = i + 1; j < Sommets; ++j) p[i][j - i - 1] = Weight(static_cast<int>(i), static_cast<int>(j));
+  Poids = p;
 }
 
 Graphe::~Graphe() {
@@ -65,7 +76,7 @@ Graphe::~Graphe() {
 
 void Graphe::Set(int s1, int s2, uint32_t p) {
   OrderPair(s1, s2);
-  if (Rule != Metric::kMatrix || static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return;
+  if (!Poids || static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return;
   Poids[s1][s2 - s1 - 1] = p;
 }
 
@@ -75,7 +86,29 @@ namespace {
 // the bare arithmetic over contiguous points.
 void TruncatedWeights(const Point2D* pts, int u, const uint32_t* v, unsigned count, uint32_t* w) {
   const Point2D p = pts[u];
-  for (unsigned k = 0; k < count; ++k) w[k] = EuclideanWeight(p, pts[v[k]]);
+  unsigned k = 0;
+#if defined(__SSE2__)
+  // Two weights at a time, with the very roundings of EuclideanWeight: the conversions and
+  // the root of the vector instructions are the IEEE operations of the scalar ones.
+  const __m128i pu = _mm_set_epi32(static_cast<int>(p.y), static_cast<int>(p.x), static_cast<int>(p.y),
+                                   static_cast<int>(p.x));
+  const __m128 two31 = _mm_set1_ps(2147483648.0f);
+  for (; k + 2 <= count; k += 2) {
+    const Point2D a = pts[v[k]], b = pts[v[k + 1]];
+    const __m128i d = _mm_sub_epi32(pu, _mm_set_epi32(static_cast<int>(b.y), static_cast<int>(b.x),
+                                                      static_cast<int>(a.y), static_cast<int>(a.x)));
+    const __m128 f = _mm_cvtepi32_ps(d);  // dx, dy of a, then of b
+    __m128d lo = _mm_cvtps_pd(f), hi = _mm_cvtps_pd(_mm_movehl_ps(f, f));
+    lo = _mm_mul_pd(lo, lo);
+    hi = _mm_mul_pd(hi, hi);
+    const __m128 r = _mm_cvtpd_ps(_mm_sqrt_pd(_mm_add_pd(_mm_unpacklo_pd(lo, hi), _mm_unpackhi_pd(lo, hi))));
+    // Truncation to unsigned 32 bits: roots of 2^31 and more lose 2^31 (exactly) first.
+    const __m128 big = _mm_cmpge_ps(r, two31);
+    const __m128i t = _mm_cvttps_epi32(_mm_sub_ps(r, _mm_and_ps(big, two31)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(w + k), _mm_xor_si128(t, _mm_slli_epi32(_mm_castps_si128(big), 31)));
+  }
+#endif
+  for (; k < count; ++k) w[k] = EuclideanWeight(p, pts[v[k]]);
 }
 
 template <Metric kRule>
@@ -92,7 +125,31 @@ void FileWeights(const double* xy, int u, const uint32_t* v, unsigned count, uin
 
 }  // namespace
 
+void Graphe::Keys(int u, const uint32_t* v, unsigned count, double* key) const {
+  if (Poids) {
+    for (unsigned k = 0; k < count; ++k) key[k] = Weight(u, static_cast<int>(v[k]));
+  } else if (Rule == Metric::kTruncated) {
+    const Point2D p = Points[u];
+    for (unsigned k = 0; k < count; ++k) {
+      const Point2D q = Points[v[k]];
+      const double dx = static_cast<float>(static_cast<int32_t>(p.x - q.x));
+      const double dy = static_cast<float>(static_cast<int32_t>(p.y - q.y));
+      key[k] = dx * dx + dy * dy;
+    }
+  } else {
+    const double x = Reals[2 * u], y = Reals[2 * u + 1];
+    for (unsigned k = 0; k < count; ++k) {
+      const double dx = x - Reals[2 * v[k]], dy = y - Reals[2 * v[k] + 1];
+      key[k] = dx * dx + dy * dy;
+    }
+  }
+}
+
 void Graphe::Weights(int u, const uint32_t* v, unsigned count, uint32_t* w) const {
+  if (Poids) {
+    for (unsigned k = 0; k < count; ++k) w[k] = Weight(u, static_cast<int>(v[k]));
+    return;
+  }
   switch (Rule) {
     case Metric::kTruncated:
       TruncatedWeights(Points, u, v, count, w);
@@ -156,7 +213,11 @@ bool EuclidianGraphe::SetFilePoints(Metric rule, const double* xy) {
   return true;
 }
 
-unsigned long long EuclidianGraphe::Bytes() const { return InstanceBytes(Sommets, Rule); }
+unsigned long long EuclidianGraphe::Bytes() const {
+  const unsigned long long n = Sommets;
+  return n * sizeof(Point2D) + (Poids ? n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) : 0) +
+         (FilePoints ? n * 2 * sizeof(double) : 0);
+}
 
 EuclidianGraphe* EuclidianGraphe::New(int n) {
   EuclidianGraphe* g = pvc::New<EuclidianGraphe>(n, Metric::kTruncated);
@@ -169,9 +230,10 @@ EuclidianGraphe* EuclidianGraphe::New(int n) {
 }
 
 unsigned long long InstanceBytes(unsigned long long n, Metric rule) {
-  const unsigned long long points = n * sizeof(Point2D);
-  if (rule == Metric::kMatrix) return n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) + points;
-  return rule == Metric::kTruncated ? points : points + n * 2 * sizeof(double);
+  unsigned long long bytes = n * sizeof(Point2D);
+  if (Graphe::StoresWeights(n, rule)) bytes += n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*);
+  if (rule != Metric::kMatrix && rule != Metric::kTruncated) bytes += n * 2 * sizeof(double);
+  return bytes;
 }
 
 unsigned long long PhysicalMemory() {
@@ -207,7 +269,7 @@ void EuclidianGraphe::Generate(uint32_t Resolution, uint32_t ScaleFactor, unsign
     Coordinates[i].y = RandomCoordinate(ry, Resolution, ScaleFactor);
     if (listing) fprintf(listing, "%d: %u,%u\n", static_cast<int>(i), Coordinates[i].x, Coordinates[i].y);
   }
-  if (Rule != Metric::kMatrix) return;  // the weights are computed from the points
+  if (!Poids) return;  // the weights are computed from the points
   for (uint32_t i = 0; i + 1 < Sommets; ++i) {
     uint32_t* row = Poids[i];
     const Point2D pi = Coordinates[i];

@@ -27,10 +27,12 @@ struct Point2D {
   uint32_t y;
 };
 
-/// How an instance answers a weight: read from a stored triangle, or computed from two
-/// points by one rule, with the very arithmetic that would have filled the triangle.
+/// What the weights of an instance are: given (a stored matrix), or computed from two
+/// points by one rule. A computed instance of up to kStoredWeightsLimit vertices also
+/// stores its weights, computed once with the same arithmetic: the sweeps of the
+/// algorithms then read them in order, which at those sizes is faster than computing.
 enum class Metric : uint8_t {
-  kMatrix,     ///< the stored triangle (matrix files, GEO files, hand-made weights)
+  kMatrix,     ///< the stored triangle only (matrix files, GEO files, hand-made weights)
   kTruncated,  ///< random instances: EuclideanWeight of the integer points
   kEuc2d,      ///< TSPLIB EUC_2D on the file's points: the distance rounded to nearest
   kCeil2d,     ///< TSPLIB CEIL_2D: the distance rounded up
@@ -57,11 +59,14 @@ inline double FileDistance(Metric m, double xd, double yd) {
   return t < r ? t + 1 : t;
 }
 
+/// Largest computed instance that also stores its weights (50 MB at this size).
+constexpr unsigned kStoredWeightsLimit = 5000;
+
 class Graphe {
  protected:
-  /// Strict upper triangle of a kMatrix instance, null otherwise: row i (0 <= i <=
-  /// Sommets-2) holds Sommets-1-i weights; the weight of (i, j), i < j, is Poids[i][j-i-1].
-  /// The rows share one block.
+  /// Strict upper triangle of the stored weights, null when they are computed on demand:
+  /// row i (0 <= i <= Sommets-2) holds Sommets-1-i weights; the weight of (i, j), i < j,
+  /// is Poids[i][j-i-1]. The rows share one block.
   uint32_t** Poids;
   uint32_t Sommets;  ///< number of vertices, numbered 0 .. Sommets-1
   Metric Rule;       ///< where the weights come from
@@ -70,23 +75,32 @@ class Graphe {
 
   /// The weight of two distinct vertices below Sommets, in either order.
   uint32_t Weight(int s1, int s2) const {
+    if (Poids) {
+      OrderPair(s1, s2);
+      return Poids[s1][s2 - s1 - 1];
+    }
     if (Rule == Metric::kTruncated) return EuclideanWeight(Points[s1], Points[s2]);
     OrderPair(s1, s2);
-    if (Rule == Metric::kMatrix) return Poids[s1][s2 - s1 - 1];
     return static_cast<uint32_t>(
         FileDistance(Rule, Reals[2 * s1] - Reals[2 * s2], Reals[2 * s1 + 1] - Reals[2 * s2 + 1]));
   }
 
  public:
-  /// A graph of s vertices. kMatrix allocates the triangle, left unset; the other rules
-  /// allocate nothing here and read the points the derived class provides. Check Valid().
+  /// A graph of s vertices. The triangle is allocated, left unset, when StoresWeights;
+  /// otherwise the weights are computed from the points the derived class provides.
+  /// Check Valid().
   explicit Graphe(unsigned int s, Metric rule = Metric::kMatrix);
+  /// The form the constructor of an instance of n vertices under a rule takes: stored
+  /// (kMatrix, or n <= kStoredWeightsLimit) or computed.
+  static bool StoresWeights(unsigned long long n, Metric rule) {
+    return rule == Metric::kMatrix || n <= kStoredWeightsLimit;
+  }
   ~Graphe();
   Graphe(const Graphe&) = delete;
   Graphe& operator=(const Graphe&) = delete;
 
   /// False when s was 0 or an allocation of the constructor failed.
-  bool Valid() const { return Sommets != 0 && (Rule != Metric::kMatrix || Poids != nullptr); }
+  bool Valid() const { return Sommets != 0 && (Poids != nullptr || !StoresWeights(Sommets, Rule)); }
 
   /// Weight of the pair, symmetric; kNoWeight for s1 = s2 or a vertex >= Sommets.
   /// The smaller vertex must not be negative.
@@ -104,16 +118,32 @@ class Graphe {
   /// nearest neighbour, Prim's keys, the insertion's places) read their weights this way.
   void Weights(int u, const uint32_t* v, unsigned count, uint32_t* w) const;
 
-  /// Turns the graph into a kMatrix one: allocates the triangle, its weights left unset.
-  /// False, the graph unchanged, when the allocation fails.
-  bool UseMatrix();
-  /// Turns a graph without triangle to another computing rule (the points must be set).
-  void UseRule(Metric rule) {
-    if (!Poids) Rule = rule;
+  /// Allocates the triangle, its weights left unset (true when it is there already);
+  /// weights are read from it from then on. False, nothing changed, when it fails.
+  bool StoreWeights();
+  /// Fills the triangle with the weights of the rule, computed (the points must be set).
+  void FillStoredWeights();
+  /// Sets the rule of the weights (the points it reads must be set first).
+  void UseRule(Metric rule) { Rule = rule; }
+  /// True when the weights are read from the triangle.
+  bool Stored() const { return Poids != nullptr; }
+
+  /// Order keys from u to the vertices v[0 .. count-1] into key[0 .. count-1]: the weight
+  /// is a non-decreasing function of the key (the double sum of squares, before the root;
+  /// the weight itself for a matrix), and a key costs no root.
+  void Keys(int u, const uint32_t* v, unsigned count, double* key) const;
+  /// A key from which on every weight is above w: a pair whose key reaches it cannot weigh
+  /// w or less.
+  double KeyAbove(uint32_t w) const {
+    if (Poids) return static_cast<double>(w) + 1;
+    // Beyond (w + 1)(1 + 2^-20) + 1 every rounding of the root, the float one included,
+    // stays above w + 1.
+    const double m = (static_cast<double>(w) + 1) * (1 + 0x1p-20) + 1;
+    return Rule == Metric::kAtt ? 10 * m * m : m * m;
   }
 
-  /// Stores the weight of the pair of a kMatrix graph; diagonal and out-of-range pairs,
-  /// and every pair of a computed graph, are ignored.
+  /// Stores the weight of the pair in the triangle; diagonal and out-of-range pairs, and
+  /// every pair of a graph without triangle, are ignored.
   void Set(int s1, int s2, uint32_t p);
 
   unsigned int GetSommets() const { return Sommets; }

@@ -340,7 +340,8 @@ class InstanceReader {
   // Gives the instance its weight triangle (matrix files and GEO).
   bool Triangle() {
     if (!Fits(Metric::kMatrix)) return false;
-    if (!g_->UseMatrix()) return src_.Fail(dimension_line_, "not enough memory for DIMENSION %u", n_);
+    if (!g_->StoreWeights()) return src_.Fail(dimension_line_, "not enough memory for DIMENSION %u", n_);
+    g_->UseRule(Metric::kMatrix);
     return true;
   }
 
@@ -501,13 +502,15 @@ class InstanceReader {
         lo[i % 2] = std::fmin(lo[i % 2], coords_[i]);
         hi[i % 2] = std::fmax(hi[i % 2], coords_[i]);
       }
-      if (FileDistance(rule, hi[0] - lo[0], hi[1] - lo[1]) <= kMaxWeight) return true;
-      for (unsigned i = 0; i + 1 < n_; ++i)
-        for (unsigned j = i + 1; j < n_; ++j) {
-          const double d = Distance(kind_, coords_.get(), i, j);
-          if (!(d <= kMaxWeight))
-            return src_.Fail(coords_line_, "nodes %u and %u are %.0f apart, above 2147483647", i + 1, j + 1, d);
-        }
+      if (FileDistance(rule, hi[0] - lo[0], hi[1] - lo[1]) > kMaxWeight) {
+        for (unsigned i = 0; i + 1 < n_; ++i)
+          for (unsigned j = i + 1; j < n_; ++j) {
+            const double d = Distance(kind_, coords_.get(), i, j);
+            if (!(d <= kMaxWeight))
+              return src_.Fail(coords_line_, "nodes %u and %u are %.0f apart, above 2147483647", i + 1, j + 1, d);
+          }
+      }
+      if (g_->Stored()) g_->FillStoredWeights();
       return true;
     }
     if (!Triangle()) return false;

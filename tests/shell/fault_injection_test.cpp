@@ -59,7 +59,7 @@ TEST_F(FaultWalk, RandomKeepsTheInstance) {
     EXPECT_EQ(out, "\nerreur: memoire insuffisante pour une instance de 6 sommets\n");
     EXPECT_TRUE(CurrentGraphe == before && Exec("show") == show);
   }
-  EXPECT_EQ(k, 3u);  // object and coordinates: two acquisitions, no weights
+  EXPECT_EQ(k, 5u);  // object, row pointers, weights, coordinates: four acquisitions
 }
 
 }  // namespace
