@@ -2,8 +2,10 @@
 //
 // From vertex 0, appends at each step the untreated vertex closest to the last one
 // appended (lowest number on ties), then closes the tour back to 0. No guarantee: on
-// metric weights the tour can be a factor growing with log n above the optimum. About
-// n^2/2 weights, computed (or read) in one sweep per step over the remaining vertices.
+// metric weights the tour can be a factor growing with log n above the optimum. On an
+// instance of points a k-d tree of the untreated vertices finds each step's vertex in
+// about log n weights (O(n log n) in all); on a matrix one sweep per step reads the
+// weights to the remaining vertices (n^2/2 in all).
 //
 // Traces: level 1 opening and closing lines, level 2 one "insertion" line per step, level
 // 3 one "recherche" line per step; each step draws and then pauses when the draw interval
@@ -16,6 +18,7 @@
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
+#include "graph/spatial_index.h"
 
 tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   static const char kName[] = "HPlusProcheVoisin";
@@ -25,20 +28,24 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   if (Output >= Important)
     printf("HPlusProcheVoisin: algorithme du plus proche voisin, graphe de %d sommets\n", n);
 
-  // The untreated vertices in ascending order (vertex 0 is never a candidate). A step
-  // scans them in that order, so the lowest number wins among equally close vertices, and
-  // the appended vertex leaves the array; only candidates cost a look-up.
-  pvc::Array<uint32_t> Reste = pvc::NewArray<uint32_t>(n > 1 ? n - 1 : 1);
-  pvc::Array<uint32_t> Poids = Reste ? pvc::NewArray<uint32_t>(n > 1 ? n - 1 : 1) : nullptr;
+  // An instance of points: a spatial index of the untreated vertices answers each step
+  // (vertex 0 is never a candidate). A matrix: the untreated vertices in ascending order,
+  // scanned in that order, so the lowest number wins among equally close vertices; the
+  // appended vertex leaves the array, so only candidates cost a look-up.
+  const bool indexed = pvc::SpatialIndex::Serves(*e);
+  pvc::SpatialIndex index;
+  const size_t m = indexed ? 1 : n > 1 ? n - 1 : 1;
+  pvc::Array<uint32_t> Reste = pvc::NewArray<uint32_t>(m);
+  pvc::Array<uint32_t> Poids = Reste ? pvc::NewArray<uint32_t>(m) : nullptr;
   std::unique_ptr<tArretes> a(Poids ? tArretes::New(n) : nullptr);
-  if (!a) return pvc::Fail(kName, Output);
-  unsigned count = n > 1 ? n - 1 : 0;
+  if (!a || (indexed && !index.Build(*e))) return pvc::Fail(kName, Output);
+  unsigned count = indexed ? 0 : n > 1 ? n - 1 : 0;
   for (unsigned i = 0; i < count; ++i) Reste[i] = i + 1;
+  if (indexed) index.Remove(0);
 
   unsigned LastSommet = 0;
-  for (unsigned k = 1; k < n; ++k) {
-    if (pvc::Interrupted()) return pvc::Fail(kName, Output);
-    if (Output >= UltraDetailed) printf("HPlusProcheVoisin: recherche du %d ieme sommet a inserer\n", k + 1);
+  // One step of the matrix form: the untreated vertex of least weight from LastSommet.
+  auto Sweep = [&]() -> unsigned {
     // The weights from LastSommet to every candidate in one sweep, then the first least
     // one. The search starts at the largest weight with the first candidate as the
     // answer, so an untreated vertex is always found; with weights below 2^31 - 1 this is
@@ -52,10 +59,23 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
         meilleur = c;
       }
     }
-    const unsigned MeilleurSommet = Reste[meilleur];
-    if (Output >= Detailed) printf("HPlusProcheVoisin: insertion de %d apres %d\n", MeilleurSommet, LastSommet);
+    const unsigned chosen = Reste[meilleur];
     std::memmove(&Reste[meilleur], &Reste[meilleur + 1], sizeof(uint32_t) * (count - meilleur - 1));
     --count;
+    return chosen;
+  };
+  for (unsigned k = 1; k < n; ++k) {
+    if (pvc::Interrupted()) return pvc::Fail(kName, Output);
+    if (Output >= UltraDetailed) printf("HPlusProcheVoisin: recherche du %d ieme sommet a inserer\n", k + 1);
+    unsigned MeilleurSommet;
+    if (indexed) {
+      uint32_t w;
+      MeilleurSommet = static_cast<unsigned>(index.Nearest(static_cast<int>(LastSommet), &w));
+      index.Remove(static_cast<int>(MeilleurSommet));
+    } else {
+      MeilleurSommet = Sweep();
+    }
+    if (Output >= Detailed) printf("HPlusProcheVoisin: insertion de %d apres %d\n", MeilleurSommet, LastSommet);
     a->Add(static_cast<int>(MeilleurSommet), static_cast<int>(LastSommet));
     LastSommet = MeilleurSommet;
     if (interval != 0) {

@@ -174,11 +174,14 @@ class PrunedPass {
     if (Scan<kForward>(x, lists_.Short(u), twice, radius, best)) return;
     const pvc::NeighbourLists::List l = lists_.Long(e_, u);
     if (l.count != 0 && Scan<kForward>(x, l, twice, radius, best)) return;
-    for (int c = 0; c < static_cast<int>(n_); ++c) {
-      if (c == u) continue;
-      const uint32_t w = e_.GetDistinct(c, u);
-      if (Within(w, radius) && Consider<kForward>(x, c, w, best)) radius = twice - best.gain;
-    }
+    // Every vertex within the radius: weight at most radius / 2.
+    long long bound = radius >= 0 ? radius / 2 : -1;
+    lists_.Around(e_, u, &bound, [&](int c, uint32_t w) {
+      if (Consider<kForward>(x, c, w, best)) {
+        radius = twice - best.gain;
+        bound = radius >= 0 ? radius / 2 : -1;
+      }
+    });
   }
 
   // Whether a vertex at weight w from the end of an edge is within the radius: inclusive,

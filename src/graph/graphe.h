@@ -134,12 +134,13 @@ class Graphe {
   void Keys(int u, const uint32_t* v, unsigned count, double* key) const;
   /// A key from which on every weight is above w: a pair whose key reaches it cannot weigh
   /// w or less.
-  double KeyAbove(uint32_t w) const {
-    if (Poids) return static_cast<double>(w) + 1;
+  double KeyAbove(uint32_t w) const { return Poids ? static_cast<double>(w) + 1 : RuleKeyAbove(Rule, w); }
+  /// KeyAbove for the keys computed from the points under a rule other than kMatrix.
+  static double RuleKeyAbove(Metric rule, uint32_t w) {
     // Beyond (w + 1)(1 + 2^-20) + 1 every rounding of the root, the float one included,
     // stays above w + 1.
     const double m = (static_cast<double>(w) + 1) * (1 + 0x1p-20) + 1;
-    return Rule == Metric::kAtt ? 10 * m * m : m * m;
+    return rule == Metric::kAtt ? 10 * m * m : m * m;
   }
 
   /// Stores the weight of the pair in the triangle; diagonal and out-of-range pairs, and
