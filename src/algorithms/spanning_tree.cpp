@@ -95,21 +95,31 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
     std::memmove(&dehors[choisi], &dehors[choisi + 1], sizeof(uint32_t) * (count - choisi - 1));
     --count;
     // Every key meets the weight to the joining vertex, and the next step's pair is
-    // chosen on the way. The order keys of one sweep spare the weight of every vertex
-    // whose key is already beyond its kept weight's bound, which is most of them.
+    // chosen on the way. Stored weights are read in one sweep; computed ones are spared
+    // for every vertex whose order key is already beyond its kept weight's bound, which
+    // is most of them.
     found = false;
-    if (count) e->Keys(static_cast<int>(entrant), &dehors[0], count, &cle[0]);
-    for (unsigned c = 0; c < count; ++c) {
-      const unsigned u = dehors[c];
-      if (cle[c] < borne[u]) {
-        const uint32_t w = e->GetDistinct(static_cast<int>(entrant), static_cast<int>(u));
-        if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
-          poids[u] = w;
-          vers[u] = entrant;
-          borne[u] = e->KeyAbove(w);
-        }
+    auto meet = [&](unsigned u, uint32_t w) {
+      if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
+        poids[u] = w;
+        vers[u] = entrant;
+        borne[u] = e->KeyAbove(w);
       }
-      consider(c, u);
+    };
+    if (count && e->Stored()) {
+      uint32_t* w = reinterpret_cast<uint32_t*>(&cle[0]);
+      e->Weights(static_cast<int>(entrant), &dehors[0], count, w);
+      for (unsigned c = 0; c < count; ++c) {
+        meet(dehors[c], w[c]);
+        consider(c, dehors[c]);
+      }
+    } else if (count) {
+      e->Keys(static_cast<int>(entrant), &dehors[0], count, &cle[0]);
+      for (unsigned c = 0; c < count; ++c) {
+        const unsigned u = dehors[c];
+        if (cle[c] < borne[u]) meet(u, e->GetDistinct(static_cast<int>(entrant), static_cast<int>(u)));
+        consider(c, u);
+      }
     }
     if (interval != 0) {
       pvc::DrawPause(interval);

@@ -125,9 +125,22 @@ void FileWeights(const double* xy, int u, const uint32_t* v, unsigned count, uin
 
 }  // namespace
 
+// The stored weights from u to v[0 .. count-1]: those of the vertices below u from u's
+// column, the others from its row, read in order when v ascends.
+template <class T>
+static void StoredWeights(uint32_t* const* Poids, unsigned n, unsigned u, const uint32_t* v, unsigned count, T* w) {
+  unsigned k = 0;
+  for (; k < count && v[k] < u; ++k) w[k] = Poids[v[k]][u - v[k] - 1];
+  const uint32_t* row = u + 1 < n ? Poids[u] : nullptr;  // the last vertex has no row
+  for (; k < count; ++k) {
+    const unsigned j = v[k];
+    w[k] = j > u ? row[j - u - 1] : Poids[j][u - j - 1];
+  }
+}
+
 void Graphe::Keys(int u, const uint32_t* v, unsigned count, double* key) const {
   if (Poids) {
-    for (unsigned k = 0; k < count; ++k) key[k] = Weight(u, static_cast<int>(v[k]));
+    StoredWeights(Poids, Sommets, static_cast<unsigned>(u), v, count, key);
   } else if (Rule == Metric::kTruncated) {
     const Point2D p = Points[u];
     for (unsigned k = 0; k < count; ++k) {
@@ -146,10 +159,7 @@ void Graphe::Keys(int u, const uint32_t* v, unsigned count, double* key) const {
 }
 
 void Graphe::Weights(int u, const uint32_t* v, unsigned count, uint32_t* w) const {
-  if (Poids) {
-    for (unsigned k = 0; k < count; ++k) w[k] = Weight(u, static_cast<int>(v[k]));
-    return;
-  }
+  if (Poids) return StoredWeights(Poids, Sommets, static_cast<unsigned>(u), v, count, w);
   switch (Rule) {
     case Metric::kTruncated:
       TruncatedWeights(Points, u, v, count, w);
