@@ -67,10 +67,17 @@ void Graphe::FillStoredWeights() {
   Poids = p;
 }
 
-Graphe::~Graphe() {
+Graphe::~Graphe() { FreeTriangle(); }
+
+void Graphe::ComputeWeights() {
+  if (Rule != Metric::kMatrix) FreeTriangle();
+}
+
+void Graphe::FreeTriangle() {
   if (Poids) {
     free(Poids[0]);
     free(Poids);
+    Poids = nullptr;
   }
 }
 

@@ -73,6 +73,8 @@ class Graphe {
   const Point2D* Points;  ///< kTruncated: the integer points (owned by the derived class)
   const double* Reals;    ///< file rules: x then y of each vertex (owned by the derived class)
 
+  void FreeTriangle();
+
   /// The weight of two distinct vertices below Sommets, in either order.
   uint32_t Weight(int s1, int s2) const {
     if (Poids) {
@@ -123,6 +125,9 @@ class Graphe {
   bool StoreWeights();
   /// Fills the triangle with the weights of the rule, computed (the points must be set).
   void FillStoredWeights();
+  /// Frees the triangle of an instance whose rule computes its weights (not kMatrix):
+  /// every weight is computed on request from then on.
+  void ComputeWeights();
   /// Sets the rule of the weights (the points it reads must be set first).
   void UseRule(Metric rule) { Rule = rule; }
   /// True when the weights are read from the triangle.
