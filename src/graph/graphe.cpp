@@ -81,6 +81,11 @@ void Graphe::FreeTriangle() {
   }
 }
 
+uint32_t Graphe::FileWeight(int s1, int s2) const {
+  OrderPair(s1, s2);
+  return static_cast<uint32_t>(FileDistance(Rule, Reals[2 * s1] - Reals[2 * s2], Reals[2 * s1 + 1] - Reals[2 * s2 + 1]));
+}
+
 void Graphe::Set(int s1, int s2, uint32_t p) {
   OrderPair(s1, s2);
   if (!Poids || static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return;

@@ -82,10 +82,10 @@ class Graphe {
       return Poids[s1][s2 - s1 - 1];
     }
     if (Rule == Metric::kTruncated) return EuclideanWeight(Points[s1], Points[s2]);
-    OrderPair(s1, s2);
-    return static_cast<uint32_t>(
-        FileDistance(Rule, Reals[2 * s1] - Reals[2 * s2], Reals[2 * s1 + 1] - Reals[2 * s2 + 1]));
+    return FileWeight(s1, s2);
   }
+  /// Weight under a file rule, computed.
+  uint32_t FileWeight(int s1, int s2) const;
 
  public:
   /// A graph of s vertices. The triangle is allocated, left unset, when StoresWeights;

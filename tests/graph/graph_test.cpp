@@ -76,7 +76,9 @@ TEST(EuclidianGraphe, ComputedWeightsEqualStoredOnes) {
             << range << " " << u << "-" << v[k];
         ASSERT_LT(key[k], computed.KeyAbove(w[k]));
         for (int m = 0; m < n - 1; ++m)
-          if (key[m] <= key[k]) ASSERT_LE(w[m], w[k]);
+          if (key[m] <= key[k]) {
+            ASSERT_LE(w[m], w[k]);
+          }
       }
     }
   }
