@@ -29,6 +29,7 @@
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
+#include "graph/random.h"
 #include "graph/tour_output.h"
 #include "graph/tsplib.h"
 
@@ -337,7 +338,7 @@ class Bench {
       tArretes* tour = nullptr;
       ResetPeakMemory();
       for (unsigned k = 0; k < s_.repeat; ++k) {
-        srand(job.seed);  // the annealing draws from the generator's stream
+        pvc::SeedRandom(job.seed);  // the annealing draws from the generator's stream
         const double t0 = NowMs();
         tArretes* t = Algorithmes[row].Execute(job.g, options);
         const double run = NowMs() - t0;
@@ -412,7 +413,8 @@ class Bench {
     bool ok = seq != nullptr;
     if (!seq) error = "no memory for the tour's sequence";
     if (ok && !s_.tours.empty())
-      ok = WriteTourFile(FileName(s_.tours, job.name, algo, "tour").c_str(), job.name, seq, n, &error);
+      ok = WriteTourFile(FileName(s_.tours, job.name, algo, "tour").c_str(), job.name,
+                         std::string(algo) + ", length " + std::to_string(len), seq, n, &error);
     if (ok && !s_.svg.empty() && job.picture) {
       std::string title = job.name + " - " + algo + " - length " + std::to_string(len);
       const std::string gap = Gap(job, len);

@@ -7,8 +7,8 @@
 // gain d <= 0 with probability exp(d / temperature)). The tour reached by the last
 // transition is returned.
 //
-// rand() is drawn once per transition for its start edge, then once per examined pair of
-// gain <= 0; never for a positive gain.
+// The generator (pvc::Random) is drawn once per transition for its start edge, then once
+// per examined pair of gain <= 0; never for a positive gain.
 //
 // Cost. The ring of oriented records built from the initial tour is read once into arrays
 // by position (TourArrays) and is not used afterwards; each record keeps its identity,
@@ -19,10 +19,10 @@
 // kAnnealingSquareLimit vertices the weights come from a square copy of the matrix (one
 // load per look-up, along two rows), beyond from the instance's triangle. Below output
 // level 4 the acceptance test reads thresholds cached per temperature (MetropolisCache)
-// instead of calling exp() per pair, which leaves rand() as the main cost. A move
-// reverses the shorter side of the tour in the arrays, which costs no more than the scan
-// that found it. Extra memory: 28 bytes per vertex, the square copy (4 n^2 bytes) and
-// 16 KB of thresholds.
+// instead of calling exp() per pair; a draw of the generator costs a few instructions
+// (it is the C library's algorithm without its lock). A move reverses the shorter side of
+// the tour in the arrays, which costs no more than the scan that found it. Extra memory:
+// 28 bytes per vertex, the square copy (4 n^2 bytes) and 16 KB of thresholds.
 //
 // Traces: level 1 the headline, "recherche" and closing lines; level 2 one line per stage
 // (temperature and current length); level 3 one "inversion" line per accepted exchange;
@@ -37,6 +37,7 @@
 #include "algorithms/algorithms.h"
 #include "algorithms/two_opt_move.h"
 #include "containers/resources.h"
+#include "graph/random.h"
 
 namespace {
 
@@ -169,12 +170,12 @@ bool FindExchange(const Weights& w, TourArrays& t, Travel& tr, float temperature
           accept = true;
         } else if (kTrace) {
           const float seuil = pvc::MetropolisThreshold(gain, temperature);
-          const int rnd = rand();
+          const int rnd = pvc::Random();
           printf("gain de %lld, probabilite de transition de %f/%d, jet de %d\n", gain, static_cast<double>(seuil),
                  2147483647, rnd);
           accept = pvc::MetropolisAccepts(seuil, rnd);
         } else {
-          accept = cache.Accepts(gain, rand());
+          accept = cache.Accepts(gain, pvc::Random());
         }
         if (accept) {
           ai = i;
@@ -243,7 +244,7 @@ bool Anneal(EuclidianGraphe* e, unsigned long options, float temperature, const 
       if (Output >= Verbose) printf("transition %u sur %u\n", t, schedule.transitions);
       // Every record stands for one tour edge for the whole run, so a uniform draw among
       // them is a uniform draw among the edges.
-      Travel tr(arrays, static_cast<int>(static_cast<unsigned>(rand()) % n));
+      Travel tr(arrays, static_cast<int>(static_cast<unsigned>(pvc::Random()) % n));
       unsigned i, j;
       const bool found = Output >= Verbose ? FindExchange<true>(w, arrays, tr, temperature, cache, i, j)
                                            : FindExchange<false>(w, arrays, tr, temperature, cache, i, j);

@@ -270,6 +270,12 @@ tArretes* PVC_HElastique(EuclidianGraphe* e, unsigned long options) {
   unsigned ElIterations;
   double ElKFactor;
   HEL_DecodeOptions(options, &ElIterations, &ElKFactor);
+  // The ring is pulled toward the cities' places: an instance given by its distances
+  // alone has none.
+  if (!e->HasCoordinates()) {
+    if (Output >= Important) printf("HElastique: erreur, instance sans coordonnees\n");
+    return nullptr;
+  }
   if (Output >= Important) printf("HElastique: heuristique de l'elastic net, demarrage\n");
 
   Run run;

@@ -14,6 +14,7 @@
 
 #include "containers/resources.h"
 #include "graph/arretes.h"
+#include "graph/random.h"
 
 namespace {
 
@@ -282,11 +283,11 @@ void EuclidianGraphe::Generate(uint32_t Resolution, uint32_t ScaleFactor, unsign
   MaxCoord = Resolution * ScaleFactor;
   DeltaCoordsAvailable = false;
   WorldSize = Resolution * ScaleFactor;
-  srand(seed);
+  pvc::SeedRandom(seed);
   if (listing) fprintf(listing, "Coordonnees des sommets:\n");
   for (uint32_t i = 0; i < Sommets; ++i) {
-    uint32_t rx = static_cast<uint32_t>(rand());
-    uint32_t ry = static_cast<uint32_t>(rand());
+    uint32_t rx = static_cast<uint32_t>(pvc::Random());
+    uint32_t ry = static_cast<uint32_t>(pvc::Random());
     Coordinates[i].x = RandomCoordinate(rx, Resolution, ScaleFactor);
     Coordinates[i].y = RandomCoordinate(ry, Resolution, ScaleFactor);
     if (listing) fprintf(listing, "%d: %u,%u\n", static_cast<int>(i), Coordinates[i].x, Coordinates[i].y);

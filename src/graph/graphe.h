@@ -198,8 +198,8 @@ class EuclidianGraphe : public Graphe {
   /// nothing, when it cannot be allocated.
   static EuclidianGraphe* New(int Sommets);
 
-  /// Seeds the generator with time(NULL), draws and prints the coordinates; a kMatrix
-  /// instance also fills every weight with EuclideanWeight.
+  /// Seeds the generator (graph/random.h) with time(NULL), draws and prints the
+  /// coordinates; an instance that stores its weights also fills them.
   void Randomise(uint32_t Resolution, uint32_t ScaleFactor);
   /// Randomise with a given seed; the coordinates are listed on `listing` when not null.
   void Generate(uint32_t Resolution, uint32_t ScaleFactor, unsigned int seed, FILE* listing);
@@ -233,7 +233,7 @@ unsigned long long InstanceBytes(unsigned long long n, Metric rule);
 /// The machine's physical memory in bytes; all bits set when it cannot be read.
 unsigned long long PhysicalMemory();
 
-/// The coordinate Randomise derives from one rand() draw r (0 <= r < 2^31).
+/// The coordinate Randomise derives from one draw r of the generator (0 <= r < 2^31).
 uint32_t RandomCoordinate(uint32_t r, uint32_t Resolution, uint32_t ScaleFactor);
 
 

@@ -1,6 +1,10 @@
 #include "graph/tour_output.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -46,15 +50,50 @@ std::string Escaped(const std::string& s) {
   return out;
 }
 
-}  // namespace
-
-bool WriteTourFile(const char* path, const std::string& name, const int* tour, unsigned n, std::string* error) {
-  FILE* f = Create(path, error);
-  if (!f) return false;
-  fprintf(f, "NAME : %s\nTYPE : TOUR\nDIMENSION : %u\nTOUR_SECTION\n", name.c_str(), n);
+void PutTour(FILE* f, const std::string& name, const std::string& comment, const int* tour, unsigned n) {
+  fprintf(f, "NAME : %s\n", name.c_str());
+  if (!comment.empty()) fprintf(f, "COMMENT : %s\n", comment.c_str());
+  fprintf(f, "TYPE : TOUR\nDIMENSION : %u\nTOUR_SECTION\n", n);
   for (unsigned k = 0; k < n; ++k) fprintf(f, "%d\n", tour[k] + 1);
   fprintf(f, "-1\nEOF\n");
-  return Close(f, path, error);
+}
+
+}  // namespace
+
+bool WriteTourFile(const char* path, const std::string& name, const std::string& comment, const int* tour,
+                   unsigned n, std::string* error) {
+  struct stat st;
+  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    // A device or a pipe is written in place: there is no file to keep.
+    FILE* f = Create(path, error);
+    if (!f) return false;
+    PutTour(f, name, comment, tour, n);
+    return Close(f, path, error);
+  }
+  std::string temp = std::string(path) + ".XXXXXX";
+  const int fd = mkstemp(&temp[0]);
+  FILE* f = fd < 0 ? nullptr : fdopen(fd, "w");
+  if (!f) {
+    const int cause = errno;
+    if (fd >= 0) close(fd), unlink(temp.c_str());
+    *error = std::string(path) + ": cannot create (" + strerror(cause) + ")";
+    errno = cause;
+    return false;
+  }
+  const mode_t mask = umask(0);  // mkstemp gives 0600; the file gets the usual mode
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  PutTour(f, name, comment, tour, n);
+  // The data reach the disk before the name does, so a crash never leaves a short file.
+  bool ok = fflush(f) == 0 && !ferror(f) && fsync(fd) == 0;
+  int cause = errno;
+  if (fclose(f) != 0 && ok) ok = false, cause = errno;
+  if (ok && rename(temp.c_str(), path) != 0) ok = false, cause = errno;
+  if (ok) return true;
+  unlink(temp.c_str());
+  *error = std::string(path) + ": cannot write (" + strerror(cause) + ")";
+  errno = cause;
+  return false;
 }
 
 bool WriteTourSvg(const char* path, const std::string& title, const double* xy, const int* tour, unsigned n,

@@ -133,19 +133,87 @@ std::string WithoutSuffix(const std::string& s) {
 // First word of a value ("TSP (M.~Hofmeister)" gives "TSP").
 std::string FirstWord(const std::string& v) { return v.substr(0, v.find_first_of(" \t")); }
 
+// The messages of an instance file in French, for the shell (Latin-1); the arguments come
+// in the same order. A message missing here is given in English.
+const char* const kFrench[][2] = {
+    {"cannot open (%s)", "impossible d'ouvrir le fichier (%s)"},
+    {"cannot read (%s)", "impossible de lire le fichier (%s)"},
+    {"read error", "erreur de lecture"},
+    {"%s before DIMENSION", "%s avant DIMENSION"},
+    {"%s ends after %u of %u nodes: node %u missing", "%s s'arr\352te apr\350s %u sommets sur %u: sommet %u absent"},
+    {"%s given twice", "%s donn\351 deux fois"},
+    {"%s has more nodes than DIMENSION %u", "%s a plus de sommets que DIMENSION %u"},
+    {"%s is not a number: '%s'", "%s n'est pas un nombre: '%s'"},
+    {"DIMENSION %llu is too large", "DIMENSION %llu est trop grand"},
+    {"DIMENSION %llu: at least %u nodes needed", "DIMENSION %llu: il faut au moins %u sommets"},
+    {"DIMENSION %u does not fit in memory (%llu MiB needed)",
+     "DIMENSION %u ne tient pas en m\351moire (%llu Mio n\351cessaires)"},
+    {"DIMENSION given twice", "DIMENSION donn\351 deux fois"},
+    {"DIMENSION is not a whole number: '%s'", "DIMENSION n'est pas un nombre entier: '%s'"},
+    {"EDGE_WEIGHT_SECTION before DIMENSION", "EDGE_WEIGHT_SECTION avant DIMENSION"},
+    {"EDGE_WEIGHT_SECTION ends after %llu of %llu entries",
+     "EDGE_WEIGHT_SECTION s'arr\352te apr\350s %llu valeurs sur %llu"},
+    {"EDGE_WEIGHT_SECTION given twice", "EDGE_WEIGHT_SECTION donn\351 deux fois"},
+    {"EDGE_WEIGHT_SECTION has more than %llu entries", "EDGE_WEIGHT_SECTION a plus de %llu valeurs"},
+    {"EDGE_WEIGHT_SECTION needs EDGE_WEIGHT_TYPE: EXPLICIT before it",
+     "EDGE_WEIGHT_SECTION demande EDGE_WEIGHT_TYPE: EXPLICIT avant elle"},
+    {"EDGE_WEIGHT_SECTION needs a matrix EDGE_WEIGHT_FORMAT before it",
+     "EDGE_WEIGHT_SECTION demande un EDGE_WEIGHT_FORMAT de matrice avant elle"},
+    {"asymmetric TYPE ATSP is not supported", "TYPE ATSP asym\351trique non pris en charge"},
+    {"asymmetric matrix: entry (%d,%d) is %u, entry (%d,%d) is %u",
+     "matrice asym\351trique: la valeur (%d,%d) vaut %u, la valeur (%d,%d) vaut %u"},
+    {"coordinate %s is out of range", "coordonn\351e %s hors limites"},
+    {"extra value after node %llu", "valeur en trop apr\350s le sommet %llu"},
+    {"negative weight %s", "distance n\351gative %s"},
+    {"no DIMENSION", "pas de DIMENSION"},
+    {"no EDGE_WEIGHT_SECTION", "pas de EDGE_WEIGHT_SECTION"},
+    {"no EDGE_WEIGHT_TYPE", "pas de EDGE_WEIGHT_TYPE"},
+    {"no NODE_COORD_SECTION", "pas de NODE_COORD_SECTION"},
+    {"node %llu given twice", "sommet %llu donn\351 deux fois"},
+    {"node %u: two coordinates expected", "sommet %u: deux coordonn\351es attendues"},
+    {"node number %llu not in 1..DIMENSION (%u)", "num\351ro de sommet %llu hors de 1..DIMENSION (%u)"},
+    {"nodes %u and %u are %.0f apart, above 2147483647",
+     "sommets %u et %u \340 une distance de %.0f, au-dessus de 2147483647"},
+    {"nodes start on the line after %s", "les sommets commencent \340 la ligne qui suit %s"},
+    {"not a node number: '%s'", "pas un num\351ro de sommet: '%s'"},
+    {"not a number: '%s'", "pas un nombre: '%s'"},
+    {"not enough memory for %s", "m\351moire insuffisante pour %s"},
+    {"not enough memory for DIMENSION %u", "m\351moire insuffisante pour DIMENSION %u"},
+    {"unknown TYPE '%s' (only TSP is read)", "TYPE '%s' inconnu (seul TSP est lu)"},
+    {"unknown keyword '%s'", "mot-cl\351 '%s' inconnu"},
+    {"unsupported DISPLAY_DATA_TYPE '%s'", "DISPLAY_DATA_TYPE '%s' non pris en charge"},
+    {"unsupported EDGE_WEIGHT_FORMAT '%s'", "EDGE_WEIGHT_FORMAT '%s' non pris en charge"},
+    {"unsupported EDGE_WEIGHT_TYPE '%s'", "EDGE_WEIGHT_TYPE '%s' non pris en charge"},
+    {"unsupported NODE_COORD_TYPE '%s'", "NODE_COORD_TYPE '%s' non pris en charge"},
+    {"weight %s is above 2147483647", "distance %s au-dessus de 2147483647"},
+    {"weight %s is not a whole number", "distance %s non enti\350re"},
+};
+
+// fmt in the language asked for.
+const char* Translated(const char* fmt, bool french) {
+  if (french)
+    for (const auto& m : kFrench)
+      if (strcmp(m[0], fmt) == 0) return m[1];
+  return fmt;
+}
+
 // A file being read and the message of its first fault.
 class Source {
  public:
-  Source(FILE* f, const char* label, std::string* error) : sc(f), label_(label), error_(error) {}
+  Source(FILE* f, const char* label, std::string* error, bool french = false)
+      : sc(f), label_(label), error_(error), french_(french) {}
 
   /// Records "label:line: what" and returns false.
   bool Fail(long line, const char* fmt, ...) __attribute__((format(printf, 3, 4))) {
     char what[512];
     va_list ap;
     va_start(ap, fmt);
-    vsnprintf(what, sizeof what, fmt, ap);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    vsnprintf(what, sizeof what, Translated(fmt, french_), ap);
     va_end(ap);
-    if (sc.ReadError()) snprintf(what, sizeof what, "cannot read (%s)", strerror(sc.ReadError()));
+    if (sc.ReadError()) snprintf(what, sizeof what, Translated("cannot read (%s)", french_), strerror(sc.ReadError()));
+#pragma GCC diagnostic pop
     *error_ = label_ + (line > 0 && !sc.ReadError() ? ":" + std::to_string(line) : "") + ": " + what;
     return false;
   }
@@ -185,6 +253,7 @@ class Source {
  private:
   std::string label_;
   std::string* error_;
+  bool french_;
 };
 
 enum class Kind { kNone, kEuc2d, kCeil2d, kAtt, kGeo, kExplicit };
@@ -263,7 +332,8 @@ void Place(EuclidianGraphe* g, const double* p, double ux, double uy) {
 // The state of one instance file being read.
 class InstanceReader {
  public:
-  InstanceReader(FILE* f, const char* label, std::string* error) : src_(f, label, error) {}
+  InstanceReader(FILE* f, const char* label, std::string* error, const TsplibReading& how)
+      : src_(f, label, error, how.french), held_(how.held_bytes) {}
 
   bool Read(TsplibInstance* out) {
     std::string w, key, value;
@@ -332,7 +402,7 @@ class InstanceReader {
   bool Fits(Metric rule) {
     const unsigned long long n = n_;
     const unsigned long long bytes = InstanceBytes(n, rule) + n * (16 + 16 + 1);
-    if (bytes > PhysicalMemory())
+    if (bytes > PhysicalMemory() || held_ > PhysicalMemory() - bytes)
       return src_.Fail(dimension_line_, "DIMENSION %u does not fit in memory (%llu MiB needed)", n_, bytes >> 20);
     return true;
   }
@@ -533,18 +603,26 @@ class InstanceReader {
   pvc::Array<double> coords_, display_;
   long coords_line_ = 0, dimension_line_ = 0;
   bool weights_read_ = false;
+  unsigned long long held_;
 };
 
-FILE* Open(const char* path, std::string* error) {
+FILE* Open(const char* path, std::string* error, bool french = false) {
   FILE* f = fopen(path, "r");
-  if (!f) *error = std::string(path) + ": cannot open (" + strerror(errno) + ")";
+  if (!f) {
+    char what[512];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    snprintf(what, sizeof what, Translated("cannot open (%s)", french), strerror(errno));
+#pragma GCC diagnostic pop
+    *error = std::string(path) + ": " + what;
+  }
   return f;
 }
 
 }  // namespace
 
-bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* error) {
-  InstanceReader reader(f, label, error);
+bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* error, const TsplibReading& how) {
+  InstanceReader reader(f, label, error, how);
   if (!reader.Read(out)) return false;
   if (out->name.empty()) {
     const char* slash = strrchr(label, '/');
@@ -553,10 +631,10 @@ bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* er
   return true;
 }
 
-bool ReadTsplib(const char* path, TsplibInstance* out, std::string* error) {
-  FILE* f = Open(path, error);
+bool ReadTsplib(const char* path, TsplibInstance* out, std::string* error, const TsplibReading& how) {
+  FILE* f = Open(path, error, how.french);
   if (!f) return false;
-  const bool ok = ReadTsplib(f, path, out, error);
+  const bool ok = ReadTsplib(f, path, out, error, how);
   fclose(f);
   return ok;
 }

@@ -37,15 +37,22 @@ struct TsplibInstance {
   bool HasCoordinates() const { return picture != nullptr; }
 };
 
+/// How an instance file is read.
+struct TsplibReading {
+  bool french = false;                ///< messages in French (Latin-1), for the shell
+  unsigned long long held_bytes = 0;  ///< memory the caller keeps while the file is read
+};
+
 /// Reads the TSPLIB file at path into *out, which must be empty. On any fault (file
 /// missing or unreadable, TYPE other than TSP, unsupported EDGE_WEIGHT_TYPE or FORMAT,
-/// DIMENSION not matching the data or too large for memory, a non-number, a weight
-/// negative or above 2147483647, a node number missing, repeated or out of range, an
-/// allocation failure) returns false with one message in *error and *out left empty.
-bool ReadTsplib(const char* path, TsplibInstance* out, std::string* error);
+/// DIMENSION not matching the data or too large for memory beside how.held_bytes, a
+/// non-number, a weight negative or above 2147483647, a node number missing, repeated or
+/// out of range, an allocation failure) returns false with one message in *error and *out
+/// left empty.
+bool ReadTsplib(const char* path, TsplibInstance* out, std::string* error, const TsplibReading& how = {});
 
 /// ReadTsplib on an open stream; label names it in messages. The stream is not closed.
-bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* error);
+bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* error, const TsplibReading& how = {});
 
 /// Reads the TOUR_SECTION of a TSPLIB tour file into *tour as 0-based cities. The list
 /// ends with -1, a keyword or the end of the file, and must name each city of 1 ..

@@ -5,7 +5,6 @@
 // scanned from the next character. Every branch but quit returns 1.
 #include "shell/shell.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <strings.h>
 #include <unistd.h>
@@ -16,9 +15,11 @@
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
+#include "shell/line_input.h"
 
 EuclidianGraphe* CurrentGraphe = nullptr;
 Result* Results = nullptr;
+std::string CurrentName;
 uint32_t CurrentOptions = 0;
 
 namespace {
@@ -63,6 +64,7 @@ int CommandRandom(const char* args) {
   Results = nullptr;
   delete CurrentGraphe;
   CurrentGraphe = g;
+  CurrentName = "random" + std::to_string(s);
   g->Randomise(range, factor);
   return 1;
 }
@@ -94,6 +96,8 @@ int Command(char* buffer) {
   if (IsPrefix(buffer, "output ")) return CommandOption(buffer + 7, true);
   if (strcasecmp(buffer, "show") == 0) return CommandShow();
   if (IsPrefix(buffer, "view ")) return CommandView(buffer + 5);
+  if (IsPrefix(buffer, "load ")) return CommandLoad(buffer + 5);
+  if (IsPrefix(buffer, "save ")) return CommandSave(buffer + 5);
   printf("%s", kUnknown);
   return 1;
 }
@@ -103,59 +107,11 @@ void ResetShell() {
   Results = nullptr;
   delete CurrentGraphe;
   CurrentGraphe = nullptr;
+  CurrentName.clear();
   CurrentOptions = 0;
 }
 
 namespace {
-
-constexpr size_t kLineMax = 999;
-
-enum class LineStatus { kLine, kEnd, kTooLong, kInterrupted };
-
-// Reads standard input with read(2), so that a Ctrl-C at the prompt can discard the line
-// being typed: poll() returns EINTR whatever the signal's flags.
-class LineReader {
- public:
-  LineStatus Read(char* line) {
-    size_t len = 0;
-    bool too_long = false;
-    for (;;) {
-      if (pos_ == end_) {
-        if (eof_) break;
-        pollfd p = {0, POLLIN, 0};
-        int r = poll(&p, 1, -1);
-        if (r < 0 && errno == EINTR) return LineStatus::kInterrupted;
-        ssize_t got = read(0, chunk_, sizeof chunk_);
-        if (got < 0 && errno == EINTR) return LineStatus::kInterrupted;
-        if (got <= 0) {
-          eof_ = true;
-          break;
-        }
-        pos_ = 0;
-        end_ = static_cast<size_t>(got);
-      }
-      char c = chunk_[pos_++];
-      if (c == '\n') {
-        if (too_long) return LineStatus::kTooLong;
-        line[len] = '\0';
-        return LineStatus::kLine;
-      }
-      if (len < kLineMax)
-        line[len++] = c;
-      else
-        too_long = true;
-    }
-    if (too_long) return LineStatus::kTooLong;
-    if (len == 0) return LineStatus::kEnd;
-    line[len] = '\0';  // a last line without its newline is still carried out
-    return LineStatus::kLine;
-  }
-
- private:
-  char chunk_[4096];
-  size_t pos_ = 0, end_ = 0;
-  bool eof_ = false;
-};
 
 void OnInterrupt(int) { pvc::g_interrupt = 1; }
 
@@ -175,12 +131,10 @@ int RunShell() {
 
   printf("Taper \"?\" pour avoir la liste des commandes\n");
   static char buffer[kLineMax + 1];
-  static LineReader reader;
+  LineInput input;
   for (;;) {
     pvc::g_interrupt = 0;
-    printf("\n>");
-    fflush(stdout);
-    LineStatus st = reader.Read(buffer);
+    LineStatus st = input.Read(buffer);
     if (st == LineStatus::kEnd) break;
     if (st == LineStatus::kInterrupted) continue;
     if (st == LineStatus::kTooLong) {

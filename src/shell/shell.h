@@ -4,6 +4,7 @@
 #include <sys/time.h>
 
 #include <cstdint>
+#include <string>
 
 #include "graph/graphe.h"
 #include "shell/result.h"
@@ -12,6 +13,8 @@
 extern EuclidianGraphe* CurrentGraphe;
 /// Head of the results list; null when empty.
 extern Result* Results;
+/// NAME of the current instance, written into saved tours: the file's for a loaded one.
+extern std::string CurrentName;
 /// Bits 0-15 draw interval, bits 16-23 output level, bits 24-31 always 0.
 extern uint32_t CurrentOptions;
 
@@ -36,3 +39,13 @@ int CommandList();
 int CommandSolve(const char* args);
 int CommandShow();
 int CommandView(const char* args);
+// Files: load an instance, save the best tour.
+int CommandLoad(const char* args);
+int CommandSave(const char* args);
+
+/// Reads the algorithm word at the start of args into algo (50 characters) and answers its
+/// row, -1 when it names none (a word cut at 49 characters never does), -2 when args holds
+/// no word. *end gets the position after the whole word.
+int ScanAlgorithm(const char* args, char* algo, const char** end);
+/// Prints the answer to an algorithm word that names no row.
+void PrintAlgorithmNotFound(const char* algo);

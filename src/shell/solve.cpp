@@ -62,18 +62,30 @@ void RunRow(int algoid, unsigned int options) {
 
 }  // namespace
 
+int ScanAlgorithm(const char* args, char* algo, const char** end) {
+  int pos = 0;
+  if (sscanf(args, "%49s%n", algo, &pos) < 1) return -2;
+  // A word longer than the 49 characters held is never a row name or number.
+  const bool too_long = args[pos] != '\0' && !isspace(static_cast<unsigned char>(args[pos]));
+  while (args[pos] != '\0' && !isspace(static_cast<unsigned char>(args[pos]))) ++pos;
+  *end = args + pos;
+  return too_long ? -1 : pvc::FindAlgorithm(algo);
+}
+
+void PrintAlgorithmNotFound(const char* algo) {
+  printf("algorithme %s non trouv\351, taper \"list\" pour avoir la liste des algorithmes\n", algo);
+}
+
 int CommandSolve(const char* args) {
   char algo[50];
-  unsigned int options = 0;
-  int pos = 0;
-  if (sscanf(args, "%49s%n", algo, &pos) < 1) {
+  const char* rest;
+  const int algoid = ScanAlgorithm(args, algo, &rest);
+  if (algoid == -2) {
     printf("\nerreur de syntaxe: cette commande prend deux  param\350tres\n");
     return 1;
   }
-  // A word longer than the 49 characters held is never a row name or number.
-  bool too_long = args[pos] != '\0' && !isspace(static_cast<unsigned char>(args[pos]));
-  while (args[pos] != '\0' && !isspace(static_cast<unsigned char>(args[pos]))) ++pos;
-  sscanf(args + pos, "%u", &options);
+  unsigned int options = 0;
+  sscanf(rest, "%u", &options);
 
   if (CurrentGraphe == nullptr) {
     printf("\nAucun probl\350me charg\351\n");
@@ -93,9 +105,8 @@ int CommandSolve(const char* args) {
     return 1;
   }
 
-  const int algoid = too_long ? -1 : pvc::FindAlgorithm(algo);
   if (algoid == -1) {
-    printf("algorithme %s non trouv\351, taper \"list\" pour avoir la liste des algorithmes\n", algo);
+    PrintAlgorithmNotFound(algo);
     return 1;
   }
   RunRow(algoid, options);

@@ -1,5 +1,5 @@
 // The simulated annealing: schedule arithmetic, and whole runs against a plain array
-// reimplementation that draws rand() at the same points and prints the same trace.
+// reimplementation that draws the generator at the same points and prints the same trace.
 #include "algorithms/annealing.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "graph/random.h"
 #include "support/tour.h"
 
 namespace {
@@ -72,7 +73,7 @@ std::vector<std::string> ReferenceAnnealing(const EuclidianGraphe& g, std::vecto
     out.push_back(line);
     for (uint32_t tr = 0; tr < s.transitions; ++tr) {
       out.push_back("transition " + std::to_string(tr) + " sur " + std::to_string(s.transitions));
-      const int dep = static_cast<int>(static_cast<unsigned>(rand()) % n);
+      const int dep = static_cast<int>(static_cast<unsigned>(pvc::Random()) % n);
       const int pos = static_cast<int>(std::find(rec.begin(), rec.end(), dep) - rec.begin());
       // Re-express the tour from dep in its stored direction.
       std::vector<int> v(n), r(n);
@@ -92,7 +93,7 @@ std::vector<std::string> ReferenceAnnealing(const EuclidianGraphe& g, std::vecto
           } else {
             const float seuil =
                 static_cast<float>(std::exp(static_cast<double>(gain) / static_cast<double>(temperature)) * 2147483647.0);
-            const int rnd = rand();
+            const int rnd = pvc::Random();
             snprintf(line, sizeof line, "gain de %lld, probabilite de transition de %f/2147483647, jet de %d", gain,
                      static_cast<double>(seuil), rnd);
             accept = static_cast<double>(seuil) > static_cast<double>(rnd);
@@ -126,7 +127,7 @@ std::vector<std::string> AtLevel(const std::vector<std::string>& lines, int leve
   return out;
 }
 
-// Same trace, same final tour and the same number of rand() draws as the reference, at
+// Same trace, same final tour and the same number of draws of the generator as the reference, at
 // level 4 (every threshold computed and printed) and level 3 (thresholds from the cache:
 // the inversion lines show every accepted exchange), with the weights from the square copy
 // and from the triangle. Positive temperatures (only first rows), low ones, temperature 0
@@ -146,22 +147,22 @@ TEST(HRecuitSimule, MatchesArrayReimplementation) {
         tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);
         const std::vector<int> start = tour::SequenceOf(*nn);
         delete nn;
-        srand(seed);
+        pvc::SeedRandom(seed);
         std::set<tour::Edge> edges;
         const std::vector<std::string> ref = ReferenceAnnealing(g, start, pvc::OptionsWord(0, 4, c[2]), &edges);
-        const int ref_next = rand();
+        const int ref_next = pvc::Random();
         for (int variant = 0; variant < 4; ++variant) {
           const int level = 3 + variant % 2;
-          srand(seed);
+          pvc::SeedRandom(seed);
           std::string out;
           tArretes* r = tour::Run(variant < 2 ? PVC_HRecuitSimule : triangle, g, pvc::OptionsWord(0, level, c[2]), &out);
-          const int next = rand();
+          const int next = pvc::Random();
           SCOPED_TRACE(testing::Message() << "n=" << n << " maxcoord=" << c[0] << " seed=" << seed << " v=" << variant);
           ASSERT_NE(r, nullptr);
           EXPECT_TRUE(tour::IsTour(*r));
           EXPECT_EQ(AtLevel(tour::Lines(out), level), AtLevel(ref, level));
           EXPECT_EQ(tour::EdgesOf(*r), edges);
-          EXPECT_EQ(next, ref_next) << "rand() consumed differently";
+          EXPECT_EQ(next, ref_next) << "generator consumed differently";
           delete r;
         }
       }

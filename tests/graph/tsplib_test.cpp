@@ -176,7 +176,7 @@ TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
   ASSERT_TRUE(ReadTsplib((kData + "/berlin52.tsp").c_str(), &inst, &error));
   ASSERT_TRUE(ReadTour((kData + "/berlin52.opt.tour").c_str(), &tour, &error));
   const std::string tourfile = std::string(dir) + "/b.tour", svg = std::string(dir) + "/b.svg";
-  ASSERT_TRUE(WriteTourFile(tourfile.c_str(), "b", tour.data(), 52, &error)) << error;
+  ASSERT_TRUE(WriteTourFile(tourfile.c_str(), "b", "", tour.data(), 52, &error)) << error;
   ASSERT_TRUE(ReadTour(tourfile.c_str(), &back, &error)) << error;
   EXPECT_EQ(back, tour);
   ASSERT_TRUE(WriteTourSvg(svg.c_str(), "a<b> & \xe9", inst.picture.get(), tour.data(), 52, &error)) << error;
@@ -186,7 +186,7 @@ TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
   size_t circles = 0;
   for (size_t p = xml.find("<circle"); p != std::string::npos; p = xml.find("<circle", p + 1)) ++circles;
   EXPECT_EQ(circles, 52u);
-  EXPECT_FALSE(WriteTourFile("/nonexistent/b.tour", "b", tour.data(), 52, &error));
+  EXPECT_FALSE(WriteTourFile("/nonexistent/b.tour", "b", "", tour.data(), 52, &error));
   EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
 }
 

@@ -60,6 +60,19 @@ TEST_F(FaultWalk, RandomKeepsTheInstance) {
     EXPECT_TRUE(CurrentGraphe == before && Exec("show") == show);
   }
   EXPECT_EQ(k, 5u);  // object, row pointers, weights, coordinates: four acquisitions
+  // load: the reader's instance, coordinates and node marks, each refused in turn.
+  Exec("solve 0");
+  before = CurrentGraphe;
+  const std::string shown = Exec("show");
+  for (k = 1;; ++k) {
+    pvc::FailAcquisitionAt(k);
+    std::string out = Exec("load " + std::string(PVC_DATA_DIR) + "/burma14.tsp");
+    pvc::FailAcquisitionAt(0);
+    if (out.rfind("14\n", 0) == 0) break;
+    EXPECT_NE(out.find(": m\351moire insuffisante pour "), std::string::npos) << out;
+    EXPECT_TRUE(CurrentGraphe == before && Exec("show") == shown);
+  }
+  EXPECT_EQ(k, 7u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "support/process.h"
 
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -16,15 +17,24 @@ long NowMs() {
 }
 }  // namespace
 
-PvcProcess::PvcProcess() {
+PvcProcess::PvcProcess(bool terminal) {
   int in[2], out[2];
-  if (pipe(in) != 0 || pipe(out) != 0) abort();
   signal(SIGPIPE, SIG_IGN);
-  pid_ = fork();
+  if (terminal) {
+    pid_ = forkpty(&outfd_, nullptr, nullptr, nullptr);
+    in_ = outfd_ > 0 ? dup(outfd_) : -1;
+    if (pid_ == 0) setenv("TERM", "xterm", 1);
+  } else {
+    if (pipe(in) != 0 || pipe(out) != 0) abort();
+    pid_ = fork();
+  }
+  if (pid_ < 0) abort();
   if (pid_ == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+    if (!terminal) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+    }
     // time() fixed, so that every run draws the same instances.
     setenv("LD_PRELOAD", PVC_FAKETIME, 1);
     setenv("PVC_FAKE_TIME", "1700000000", 1);
@@ -32,6 +42,7 @@ PvcProcess::PvcProcess() {
     execl(PVC_BINARY, PVC_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
+  if (terminal) return;
   close(in[0]);
   close(out[1]);
   in_ = in[1];

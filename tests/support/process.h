@@ -1,6 +1,7 @@
 // Runs the pvc executable as a child process with pipes on its standard input and output,
-// so that tests can type commands, send signals and read what it prints. time() is fixed
-// in the child, so its instances are the same on every run.
+// or on a pseudo-terminal (as a user's console), so that tests can type commands, send
+// signals and read what it prints. time() is fixed in the child, so its instances are the
+// same on every run.
 #pragma once
 
 #include <sys/types.h>
@@ -9,7 +10,8 @@
 
 class PvcProcess {
  public:
-  PvcProcess();
+  /// terminal: both standard input and output on one pseudo-terminal.
+  explicit PvcProcess(bool terminal = false);
   ~PvcProcess();
   /// Writes text to the program's standard input.
   void Type(const std::string& text);

@@ -1,0 +1,111 @@
+// load and save: every TSPLIB kind solved as pvc-bench solves it, refusals that keep the
+// state, and TOUR files that read back, including over a file that cannot be replaced.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <fstream>
+#include <map>
+
+#include "graph/tsplib.h"
+#include "shell/shell.h"
+#include "support/capture.h"
+#include "support/tour.h"
+
+namespace {
+
+const std::string kData = PVC_DATA_DIR;
+
+class Files : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetShell();
+    ASSERT_NE(mkdtemp(dir_), nullptr);
+  }
+  void TearDown() override {
+    ResetShell();
+    EXPECT_EQ(system((std::string("rm -r ") + dir_).c_str()), 0);
+  }
+  std::string Path(const char* name) const { return std::string(dir_) + "/" + name; }
+  char dir_[32] = "/tmp/pvc-files-XXXXXX";
+};
+
+TEST_F(Files, EachKindSolvesAsTheBenchAndTheNetNeedsCoordinates) {
+  const char* names[] = {"berlin52", "att48", "ulysses16", "dsj1000", "bays29", "gr24"};
+  std::string list;
+  for (const char* n : names) list += (list.empty() ? "" : ",") + kData + "/" + n + ".tsp";
+  FILE* p = popen((std::string(PVC_BENCH) + " --csv --algo 0 --tsplib " + list).c_str(), "r");
+  std::map<std::string, unsigned long long> bench;
+  char name[64];
+  unsigned long long len;
+  for (char row[256]; fgets(row, sizeof row, p);)
+    if (sscanf(row, "%63[^,],%*u,HPlusProcheVoisin,%llu", name, &len) == 2) bench[name] = len;
+  EXPECT_EQ(pclose(p), 0);
+  for (const char* n : names) {
+    const std::string out = Exec("load " + kData + "/" + n + ".tsp");
+    const std::string listing = std::string(n) != "gr24" ? "Coordonnees des sommets:\n0: "
+                                : "Coordonnees des sommets: aucune, le fichier ne donne que les distances\n";
+    EXPECT_EQ(out.find(listing), out.find('\n') + 1) << n << "\n" << out.substr(0, 200);
+    Exec("solve 0");
+    ASSERT_EQ(ListeChainee::GetCount(Results), 1u) << n;
+    EXPECT_EQ(Results->Length, bench.at(n)) << n;
+  }
+  Exec("output 1");
+  EXPECT_EQ(Exec("solve 6"),
+            "\nexecution de HElastique(10000)\nHElastique: erreur, instance sans coordonnees\n\nune erreur est surevenue\n");
+  EXPECT_EQ(ListeChainee::GetCount(Results), 1u);
+}
+
+TEST_F(Files, RefusedLoadsKeepInstanceAndResults) {
+  Exec("random 5 100 1");
+  Exec("solve 0");
+  const std::string show = Exec("show");
+  std::ofstream(Path("bad.tsp")) << "NAME: t\nDIMENSION: 2\nEDGE_WEIGHT_TYPE: EUC_2D\nNODE_COORD_SECTION\n1 0 0\n";
+  const std::pair<std::string, std::string> refused[] = {
+      {"load  ", "\nerreur de syntaxe: cette commande prend un param\350tre\n"},
+      {"load \"x", "\nerreur de syntaxe: cette commande prend un param\350tre\n"},
+      {"load /none/x.tsp", "\nerreur: /none/x.tsp: impossible d'ouvrir le fichier (No such file or directory)\n"},
+      {"LOAD " + Path("bad.tsp"), "\nerreur: " + Path("bad.tsp") +
+                                      ":6: NODE_COORD_SECTION s'arr\352te apr\350s 1 sommets sur 2: sommet 2 absent\n"},
+      {"load " + std::string(dir_), "\nerreur: " + std::string(dir_) + ": impossible de lire le fichier (Is a directory)\n"}};
+  for (const auto& r : refused) EXPECT_EQ(Exec(r.first), r.second) << r.first;
+  EXPECT_EQ(Exec("show"), show);
+}
+
+TEST_F(Files, SaveWritesTheBestTourOrNothing) {
+  const std::string file = Path("best.tour");
+  EXPECT_EQ(Exec("save " + file), "\nerreur: aucun r\351sultat \340 sauvegarder\n");
+  Exec("load \"" + kData + "/berlin52.tsp\"");
+  for (const char* row : {"0", "4", "2", "2"}) Exec(std::string("solve ") + row);
+  const std::pair<std::string, std::string> answers[] = {
+      {"save " + file + " 0", "\nr\351sultat 0 (HPlusProcheVoisin, longueur 8980) sauvegard\351 dans " + file + "\n"},
+      {"save " + file + " harpm", "\nr\351sultat 1 (HARPM, longueur 10348) sauvegard\351 dans " + file + "\n"},
+      {"save " + file + " 1", "\nerreur: aucun r\351sultat de HMoindreCout \340 sauvegarder\n"},
+      {"save " + file + " H", "algorithme H non trouv\351, taper \"list\" pour avoir la liste des algorithmes\n"},
+      {"save ", "\nerreur de syntaxe: cette commande prend un ou deux param\350tres\n"},
+      {"save /none/x.tour", "\nerreur: impossible d'\351crire /none/x.tour (No such file or directory)\n"},
+      {"save " + file, "\nr\351sultat 2 (H2Opt, longueur 7842) sauvegard\351 dans " + file + "\n"}};
+  for (const auto& a : answers) EXPECT_EQ(Exec(a.first), a.second) << a.first;
+  std::vector<int> tour;
+  std::string error;
+  ASSERT_TRUE(ReadTour(file.c_str(), &tour, &error)) << error;
+  EXPECT_EQ(tour::Length(*CurrentGraphe, tour), 7842);
+  // A write that fails half-way (the file size limit) leaves the old file whole, no trace.
+  rlimit old, small = {100, 100};
+  getrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_EQ(Exec("save " + file + " 0"), "\nerreur: impossible d'\351crire " + file + " (File too large)\n");
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::vector<int> again;
+  ASSERT_TRUE(ReadTour(file.c_str(), &again, &error)) << error;
+  EXPECT_EQ(again, tour);
+  DIR* d = opendir(dir_);
+  int entries = 0;
+  while (readdir(d) != nullptr) ++entries;
+  closedir(d);
+  EXPECT_EQ(entries, 3);  // ".", ".." and the tour
+}
+
+}  // namespace
