@@ -11,9 +11,10 @@
 // of them with one weight look-up each (ScanPass). Below, it evaluates only the pairs that
 // can reach the best gain so far, found through lists of the nearest vertices
 // (two_opt_neighbours.h), and finds the very pair of the full scan (PrunedPass): the lists
-// cost about n^2/2 look-ups once, a pass then O(n) plus a few candidates per edge, more
-// for the few long edges. Extra memory: about 29 bytes per vertex for the pass arrays and
-// 270 for the lists, besides the ring and the marks.
+// cost about n log n weights once on an instance of points (n^2/2 look-ups on a matrix),
+// a pass then O(n) plus a few candidates per edge, more for the few long edges. Extra
+// memory: about 29 bytes per vertex for the pass arrays and 310 for the lists and their
+// spatial index, besides the ring and the marks.
 //
 // Traces: level 1 the opening, progress and closing lines; level 2 one "inversion" line
 // per applied move; level 3 the initial ring, one line per record, and one "test de
