@@ -32,6 +32,7 @@
 #include "graph/random.h"
 #include "graph/tour_output.h"
 #include "graph/tsplib.h"
+#include "shell/terminal.h"
 
 namespace {
 
@@ -173,27 +174,42 @@ struct Job {
   long long optimum;      // -1 when unknown
 };
 
-// The progress line on standard error, kept only when that is a terminal.
+// The progress line on standard error, kept only when that is a terminal: what runs, then
+// how far the run is, the figures of the workbench's own line after the instance's name.
 class Progress {
  public:
   Progress() : on_(isatty(2) != 0) {}
   void Show(const std::string& text) {
-    if (!on_) return;
-    fprintf(stderr, "\r%-*s", width_, text.c_str());
-    if (static_cast<int>(text.size()) > width_) width_ = static_cast<int>(text.size());
-    fflush(stderr);
+    if (on_) pvc::DrawTerminalLine("", text.c_str()), shown_ = true;
   }
   void Clear() {
-    if (on_ && width_ > 0) fprintf(stderr, "\r%*s\r", width_, "");
-    width_ = 0;
+    if (shown_) pvc::EraseTerminalLine();
+    shown_ = false;
+  }
+  /// Shows the reports of the run that follows, after the instance's name; Stop ends them.
+  void Start(const std::string& instance) {
+    if (!on_) return;
+    prefix_ = instance + ": ";
+    pvc::ShowProgress(Report);
+  }
+  void Stop() {
+    if (on_ && pvc::HideProgress()) shown_ = true;
   }
 
  private:
-  bool on_;
-  int width_ = 0;
+  static void Report(const pvc::ProgressReport& r);
+  bool on_, shown_ = false;
+  static std::string prefix_;
 };
 
+std::string Progress::prefix_;
 Progress g_progress;
+
+void Progress::Report(const pvc::ProgressReport& r) {
+  char line[256];
+  pvc::FormatProgress(r, line, sizeof line);
+  pvc::DrawTerminalLine(prefix_.c_str(), line);
+}
 
 // One line "pvc-bench: ..." on standard error, the progress line cleared first.
 void Message(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -339,9 +355,11 @@ class Bench {
       ResetPeakMemory();
       for (unsigned k = 0; k < s_.repeat; ++k) {
         pvc::SeedRandom(job.seed);  // the annealing draws from the generator's stream
+        g_progress.Start(job.name);
         const double t0 = NowMs();
         tArretes* t = Algorithmes[row].Execute(job.g, options);
         const double run = NowMs() - t0;
+        g_progress.Stop();
         if (!t) break;
         if (ms < 0 || run < ms) ms = run;
         if (tour)
@@ -387,6 +405,7 @@ class Bench {
     const char* algo = Algorithmes[row].Name;
     const std::string gap = Gap(job, len);
     const std::string optimum = job.optimum >= 0 ? std::to_string(job.optimum) : "";
+    g_progress.Clear();  // the row starts a clean line
     if (s_.csv) {
       printf("%s,%u,%s,%llu,%s,%s,%.3f,%.1f\n", CsvField(job.name).c_str(), n, algo, len, optimum.c_str(), gap.c_str(),
              ms, peak);
@@ -490,6 +509,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!CheckDirectory("--tours", s.tours) || !CheckDirectory("--svg", s.svg)) return 2;
+  pvc::InstallUtf8Output();  // the progress line may hold Latin-1 letters
 
   struct sigaction sa;
   memset(&sa, 0, sizeof sa);

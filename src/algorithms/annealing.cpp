@@ -36,6 +36,7 @@
 
 #include "algorithms/algorithms.h"
 #include "algorithms/two_opt_move.h"
+#include "containers/progress.h"
 #include "containers/resources.h"
 #include "graph/random.h"
 
@@ -235,12 +236,15 @@ bool Anneal(EuclidianGraphe* e, unsigned long options, float temperature, const 
   const unsigned n = arrays.n;
   const pvc::AnnealingSchedule schedule = pvc::AnnealingScheduleOf(options, n);
   pvc::MetropolisCache cache;
+  pvc::ProgressScope progress(kName, "palier", schedule.stages, "longueur");
   for (uint32_t s = 0; s < schedule.stages; ++s) {
+    const unsigned long long length = e->Eval(ta);  // shown while the stage runs
     if (Output >= Detailed)
       printf("HRecuitSimule: temperature=%f, (circuit actuel: %llu)\n", static_cast<double>(temperature), e->Eval(ta));
     cache.Reset(temperature);
     for (uint32_t t = 0; t < schedule.transitions; ++t) {
       if (pvc::Interrupted()) return false;
+      progress.Step(s, length);
       if (Output >= Verbose) printf("transition %u sur %u\n", t, schedule.transitions);
       // Every record stands for one tour edge for the whole run, so a uniform draw among
       // them is a uniform draw among the edges.
@@ -257,6 +261,7 @@ bool Anneal(EuclidianGraphe* e, unsigned long options, float temperature, const 
     }
     temperature = pvc::AnnealingCool(temperature);
   }
+  progress.Step(schedule.stages, e->Eval(ta));
   return true;
 }
 

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <memory>
 
+#include "containers/progress.h"
 #include "containers/resources.h"
 
 int ASEOutputLevel = 0;
@@ -138,6 +139,7 @@ bool Expand(Arbre* a, EuclidianGraphe* e, uint64_t& bestsolution, int* chemin, u
             char* usedsommets, int* meilleurchemin, uint64_t currentlength) {
   const int n = static_cast<int>(e->GetSommets());
   if (ASEOutputLevel >= UltraDetailed) printf("expand:\n");
+  pvc::ProgressScope::Advance(bestsolution);  // one more node explored
   usedsommets[a->s] = 1;
   for (int v = 0; v < n; ++v) {
     if (usedsommets[v]) continue;
@@ -329,6 +331,7 @@ tArretes* ASERun(EuclidianGraphe* e, unsigned long options, fExec initial) {
   if (st.root->borneinf == kASEStopped) return pvc::Fail(kName, ASEOutputLevel);
 
   int depth = 0;
+  pvc::ProgressScope progress(kName, "noeud", 0, "meilleur");  // Expand advances it
   for (;;) {
     if (pvc::Interrupted()) return pvc::Fail(kName, ASEOutputLevel);
     int more = ASEParcours(st.root, e, bestlength, st.chemin.get(), 0, st.usedsommets.get(),

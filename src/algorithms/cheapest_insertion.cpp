@@ -33,6 +33,7 @@
 #include <memory>
 
 #include "algorithms/algorithms.h"
+#include "containers/progress.h"
 #include "containers/resources.h"
 
 namespace {
@@ -223,8 +224,10 @@ tArretes* PVC_HMoindreCout(EuclidianGraphe* e, unsigned long Options) {
   if (!ring.next || (!literal && !places.Allocate(n))) return pvc::Fail(kName, Output);
   SommetsTraites[0] = 1;
 
+  pvc::ProgressScope progress(kName, "sommet", n);
   for (unsigned k = 1; k < n; ++k) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
+    progress.Step(k);
     if (Output >= UltraDetailed) printf("HMoindreCout: recherche du %d ieme sommet a inserer\n", k + 1);
 
     int v = 0, a = 0;

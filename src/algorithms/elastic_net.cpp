@@ -25,6 +25,7 @@
 #include <cstdlib>
 
 #include "algorithms/elastic_net_private.h"
+#include "containers/progress.h"
 #include "containers/resources.h"
 
 EuclidianGraphe* HELe = nullptr;
@@ -325,10 +326,13 @@ tArretes* PVC_HElastique(EuclidianGraphe* e, unsigned long options) {
   }
   synchronizer_waitforwaiters(HELSem, ElThreads);
 
+  pvc::ProgressScope progress(kName, "it\351ration", 0, "longueur");
+  unsigned long long iterations = 0, ring = pvc::kNoFigure;
   while (HELK >= 0.015) {
     if (Output >= Detailed) printf("HElastique: K=%f\n", HELK);
     for (unsigned it = 0; it < ElIterations; ++it) {
       if (pvc::Interrupted()) return pvc::Fail(kName, Output);
+      progress.Step(++iterations, ring);
       if (Output >= UltraDetailed) printf("HElastique: iteration...\n");
       if (interval != 0) {
         e->Draw(nullptr, HEL_DrawElastique);
@@ -345,6 +349,7 @@ tArretes* PVC_HElastique(EuclidianGraphe* e, unsigned long options) {
     double longueur = 0.0;
     for (uint32_t j = 0; j < HELNumSommets; ++j) longueur += ElSommets[j].DNext;
     if (Output >= Detailed) printf("HElastique: longueur=%f\n", longueur);
+    ring = static_cast<unsigned long long>(longueur + 0.5);
     HEL_GrowRing(longueur, n, M, ElMaxSommets, run.ElThreadFirstSommet, ElThreads, &ElFirstFavThread);
   }
 

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "algorithms/algorithms.h"
+#include "containers/progress.h"
 #include "containers/resources.h"
 #include "graph/spatial_index.h"
 
@@ -64,8 +65,10 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
     --count;
     return chosen;
   };
+  pvc::ProgressScope progress(kName, "sommet", n);
   for (unsigned k = 1; k < n; ++k) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
+    progress.Step(k);
     if (Output >= UltraDetailed) printf("HPlusProcheVoisin: recherche du %d ieme sommet a inserer\n", k + 1);
     unsigned MeilleurSommet;
     if (indexed) {

@@ -27,6 +27,7 @@
 #include <cstring>
 #include <memory>
 
+#include "containers/progress.h"
 #include "containers/resources.h"
 
 namespace {
@@ -86,8 +87,10 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
       consider(c, u);
     }
   }
+  pvc::ProgressScope progress(kName, "sommet", n);
   for (unsigned step = 1; step < n; ++step) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
+    progress.Step(step);
     if (Output >= Detailed) printf("insertion de %d-%d\n", meilleurs1, meilleurs2);
     ta->Add(static_cast<int>(meilleurs1), static_cast<int>(meilleurs2));
     if (ta->OutOfMemory()) return pvc::Fail(kName, Output);

@@ -27,6 +27,7 @@
 #include "algorithms/algorithms.h"
 #include "algorithms/two_opt_move.h"
 #include "algorithms/two_opt_neighbours.h"
+#include "containers/progress.h"
 #include "containers/resources.h"
 
 namespace {
@@ -291,8 +292,11 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
   if (!block || (!full_scan && !lists.Build(*e))) return pvc::Fail(kName, Output);
   if (Output >= Important) printf("H2Opt: boucle principale\n");
 
+  pvc::ProgressScope progress(kName, "passe", 0, "longueur");
+  unsigned long long passes = 0, length = e->Eval(tour.ta);
   for (;;) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
+    progress.Step(passes++, length);
     BestMove best = {0, 0, 0};
     if (Output >= Debug && !DumpRing(tour.chemin, n, tour.marks)) {
       tour.chemin = nullptr;  // as above
@@ -304,6 +308,7 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
     else
       PrunedPass(*e, lists, n, arrays).Run(best);
     if (best.gain == 0) break;
+    length -= static_cast<unsigned long long>(best.gain);
     if (!pvc::ApplyTwoOptMove(arrays.rec[best.i], arrays.rev[best.i], arrays.rec[best.j], arrays.rev[best.j],
                               tour.marks, tour.ta, Output >= Detailed ? kName : nullptr))
       return pvc::Fail(kName, Output);

@@ -15,6 +15,7 @@
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
+#include "shell/terminal.h"
 #include "shell/line_input.h"
 
 EuclidianGraphe* CurrentGraphe = nullptr;
@@ -121,6 +122,7 @@ int RunShell() {
   CurrentOptions = 0;
   CurrentGraphe = nullptr;
   Results = nullptr;
+  pvc::InstallUtf8Output();
 
   struct sigaction sa;
   memset(&sa, 0, sizeof sa);

@@ -8,6 +8,7 @@
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
 #include "shell/shell.h"
+#include "shell/terminal.h"
 
 unsigned long ElapsedMilliseconds(const timeval& t1, const timeval& t2) {
   // Computed in 64 bits and wrapped to 32, which is the 32-bit result without overflow.
@@ -37,10 +38,13 @@ void RunRow(int algoid, unsigned int options) {
   printf("\nexecution de %s(%x)\n", row.Name, word);
   fflush(stdout);  // the header shows before a long run, even on a pipe
   pvc::g_interrupt = 0;
+  const bool progress = pvc::ProgressWanted(word);
+  if (progress) pvc::ShowProgress(pvc::TerminalProgress);
   timeval t1, t2;
   gettimeofday(&t1, nullptr);
   tArretes* ta = row.Execute(CurrentGraphe, word);
   gettimeofday(&t2, nullptr);
+  if (progress && pvc::HideProgress()) pvc::EraseTerminalLine();  // what follows starts a clean line
   if (ta == nullptr) {
     delete r;
     if (pvc::Interrupted())

@@ -45,9 +45,7 @@ TEST_P(InterruptRow, StopsTheRunKeepsResultsAndGoesOn) {
   std::string header = std::string("\nexecution de ") + name + "(";
   ASSERT_TRUE(p.WaitFor(header));
   ASSERT_TRUE(p.WaitFor(stage.marker, p.Output().find(header)));
-  ASSERT_TRUE(p.WaitFor("Drawing disabled", p.Output().find(stage.marker, p.Output().find(header))));
-  p.Signal(SIGINT);
-  ASSERT_TRUE(p.WaitFor("\nexecution interrompue\n"));
+  ASSERT_TRUE(p.InterruptAfter("Drawing disabled", p.Output().find(stage.marker, p.Output().find(header))));
   p.Type("draw 0\nshow\nsolve 0\nshow\nquit\n");
   EXPECT_EQ(p.Wait(), 0);
   const std::string& out = p.Output();
@@ -70,9 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, InterruptRow,
 TEST(Interrupt, CtrlCEndsSolveAll) {
   PvcProcess p;
   p.Type("random 9 100 1\ndraw 40\nsolve A\n");
-  ASSERT_TRUE(p.WaitFor("Drawing disabled"));
-  p.Signal(SIGINT);
-  ASSERT_TRUE(p.WaitFor("\nexecution interrompue\n"));
+  ASSERT_TRUE(p.InterruptAfter("Drawing disabled"));
   p.Type("draw 0\nshow\nquit\n");
   EXPECT_EQ(p.Wait(), 0);
   EXPECT_EQ(p.Output().find("execution de HMoindreCout"), std::string::npos);

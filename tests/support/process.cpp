@@ -17,7 +17,7 @@ long NowMs() {
 }
 }  // namespace
 
-PvcProcess::PvcProcess(bool terminal) {
+PvcProcess::PvcProcess(bool terminal, const char* output_locale) {
   int in[2], out[2];
   signal(SIGPIPE, SIG_IGN);
   if (terminal) {
@@ -25,15 +25,24 @@ PvcProcess::PvcProcess(bool terminal) {
     in_ = outfd_ > 0 ? dup(outfd_) : -1;
     if (pid_ == 0) setenv("TERM", "xterm", 1);
   } else {
-    if (pipe(in) != 0 || pipe(out) != 0) abort();
-    pid_ = fork();
+    if (pipe(in) != 0 || (!output_locale && pipe(out) != 0)) abort();
+    pid_ = output_locale ? forkpty(&outfd_, nullptr, nullptr, nullptr) : fork();
   }
   if (pid_ < 0) abort();
   if (pid_ == 0) {
-    if (!terminal) {
-      dup2(in[0], 0);
+    if (!terminal) dup2(in[0], 0), close(in[0]), close(in[1]);
+    if (!terminal && !output_locale) {
       dup2(out[1], 1);
-      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+      dup2(out[1], 2);
+      close(out[0]), close(out[1]);
+    }
+    if (output_locale) {
+      termios t;  // "\n" stays "\n", set before anything is printed
+      tcgetattr(1, &t);
+      t.c_oflag &= ~tcflag_t{OPOST};
+      tcsetattr(1, TCSANOW, &t);
+      setenv("LC_ALL", output_locale, 1);
+      setenv("PVC_FAKE_SPEEDUP", "1000", 1);  // progress paced as in runs 1000 times longer
     }
     // time() fixed, so that every run draws the same instances.
     setenv("LD_PRELOAD", PVC_FAKETIME, 1);
@@ -44,8 +53,9 @@ PvcProcess::PvcProcess(bool terminal) {
   }
   if (terminal) return;
   close(in[0]);
-  close(out[1]);
   in_ = in[1];
+  if (output_locale) return;
+  close(out[1]);
   outfd_ = out[0];
 }
 
@@ -87,6 +97,12 @@ bool PvcProcess::WaitFor(const std::string& what, size_t from, int timeout_ms) {
 }
 
 void PvcProcess::Signal(int sig) { kill(pid_, sig); }
+
+bool PvcProcess::InterruptAfter(const std::string& what, size_t from) {
+  if (!WaitFor(what, from)) return false;
+  Signal(SIGINT);
+  return WaitFor("\nexecution interrompue\n", from);
+}
 
 int PvcProcess::Wait(int timeout_ms) {
   const long end = NowMs() + timeout_ms;
