@@ -52,7 +52,7 @@ void Usage() {
       "  --option B     the solve option number passed in bits 24-31 (default 0)\n"
       "  --max-exact N  largest n for ASepEval (default 12)\n"
       "  --max-net N    largest n for HElastique (default 500)\n"
-      "  --csv          rows as CSV: instance,n,algorithm,length,optimum,gap,ms\n"
+      "  --csv          rows as CSV: instance,n,algorithm,length,optimum,gap,ms,peak_mib\n"
       "  --tours DIR    writes each tour to DIR/INSTANCE.ALGORITHM.tour (TSPLIB TOUR)\n"
       "  --svg DIR      writes a picture of each tour to DIR/INSTANCE.ALGORITHM.svg\n"
       "  --help         this text\n"
@@ -60,6 +60,8 @@ void Usage() {
       "calibrated cost of one Graphe::Get in ns, look-ups the algorithm is defined to make,\n"
       "and the ratio ms / (look-ups x ns/get); '-' when the look-up count is not fixed in\n"
       "advance (annealing, branch and bound, elastic net).\n"
+      "Every row ends with the peak resident memory of the process during its runs (MiB,\n"
+      "-1 where /proc cannot tell), the instance included.\n"
       "Columns for TSPLIB files: instance, n, algorithm, length, optimum, gap %% =\n"
       "(length - optimum) / optimum, ms; '-' where no optimum is known.\n"
       "Exit status: 0, 1 when a file was skipped or a run failed, 2 for a usage error,\n"
@@ -89,9 +91,9 @@ double NowMs() {
 // Nanoseconds per Graphe::Get in the pattern of a nearest-neighbour scan: for a sequence
 // of pseudo-random "last" vertices, Get(i, last) for every i. Below last the triangular
 // layout strides across rows, above it the row is read in order, so the loop mixes the two
-// patterns the algorithms meet. One trial sweeps the whole matrix at least once and runs
-// for at least 20 ms; the best of five trials is kept, so a burst of load on a shared
-// machine does not inflate the cost.
+// patterns the algorithms meet. One trial runs for at least 20 ms, whole sweeps from one
+// "last" vertex; the best of five trials is kept, so a burst of load on a shared machine
+// does not inflate the cost.
 double CalibrateLookup(const EuclidianGraphe& g) {
   const int n = static_cast<int>(g.GetSommets());
   volatile unsigned long long sink = 0;
@@ -102,11 +104,9 @@ double CalibrateLookup(const EuclidianGraphe& g) {
     const double t0 = NowMs();
     double ms = 0;
     do {
-      for (int k = 0; k < n; ++k) {
-        for (int i = 1; i < n; ++i) sum += g.Get(i, last);
-        count += static_cast<unsigned long long>(n - 1);
-        last = static_cast<int>((static_cast<unsigned>(last) * 7919u + 13u) % static_cast<unsigned>(n));
-      }
+      for (int i = 1; i < n; ++i) sum += g.Get(i, last);
+      count += static_cast<unsigned long long>(n - 1);
+      last = static_cast<int>((static_cast<unsigned>(last) * 7919u + 13u) % static_cast<unsigned>(n));
       ms = NowMs() - t0;
     } while (ms < 20.0);
     sink = sink + sum;
@@ -114,6 +114,26 @@ double CalibrateLookup(const EuclidianGraphe& g) {
     if (best < 0 || ns < best) best = ns;
   }
   return best;
+}
+
+// Starts a new peak of resident memory at the present size (Linux: clear_refs 5).
+void ResetPeakMemory() {
+  FILE* f = fopen("/proc/self/clear_refs", "w");
+  if (!f) return;
+  fputs("5", f);
+  fclose(f);
+}
+
+// The peak resident memory in MiB since the last reset (VmHWM); -1 when unknown.
+double PeakMemoryMiB() {
+  FILE* f = fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  double kib = -1;
+  while (fgets(line, sizeof line, f))
+    if (strncmp(line, "VmHWM:", 6) == 0) kib = strtod(line + 6, nullptr);
+  fclose(f);
+  return kib < 0 ? -1 : kib / 1024;
 }
 
 // Weight look-ups the algorithm of row is defined to make on g; negative when not fixed.
@@ -298,11 +318,13 @@ class Bench {
 
   void Header(bool generated) {
     if (s_.csv)
-      printf("instance,n,algorithm,length,optimum,gap,ms\n");
+      printf("instance,n,algorithm,length,optimum,gap,ms,peak_mib\n");
     else if (generated)
-      printf("%6s %-18s %12s %11s %8s %10s %8s\n", "n", "algorithm", "length", "ms", "ns/get", "look-ups", "ratio");
+      printf("%7s %-18s %12s %11s %8s %10s %8s %8s\n", "n", "algorithm", "length", "ms", "ns/get", "look-ups", "ratio",
+             "peak MiB");
     else
-      printf("%-14s %6s %-18s %12s %12s %8s %11s\n", "instance", "n", "algorithm", "length", "optimum", "gap %", "ms");
+      printf("%-14s %6s %-18s %12s %12s %8s %11s %8s\n", "instance", "n", "algorithm", "length", "optimum", "gap %", "ms",
+             "peak MiB");
     fflush(stdout);
   }
 
@@ -330,6 +352,7 @@ class Bench {
       const unsigned long options = pvc::OptionsWord(0, 0, s_.option);
       double ms = -1;
       tArretes* tour = nullptr;
+      ResetPeakMemory();
       for (unsigned k = 0; k < s_.repeat; ++k) {
         pvc::SeedRandom(job.seed);  // the annealing draws from the generator's stream
         g_progress.Start(job.name);
@@ -352,7 +375,7 @@ class Bench {
         continue;
       }
       const unsigned long long len = job.g->Eval(tour);
-      Print(job, row, len, ms, ns, lookups);
+      Print(job, row, len, ms, ns, lookups, PeakMemoryMiB());
       Save(job, algo, tour, len);
       delete tour;
     }
@@ -377,24 +400,25 @@ class Bench {
     return b;
   }
 
-  void Print(const Job& job, int row, unsigned long long len, double ms, double ns, double lookups) {
+  void Print(const Job& job, int row, unsigned long long len, double ms, double ns, double lookups, double peak) {
     const unsigned n = job.g->GetSommets();
     const char* algo = Algorithmes[row].Name;
     const std::string gap = Gap(job, len);
     const std::string optimum = job.optimum >= 0 ? std::to_string(job.optimum) : "";
     g_progress.Clear();  // the row starts a clean line
     if (s_.csv) {
-      printf("%s,%u,%s,%llu,%s,%s,%.3f\n", CsvField(job.name).c_str(), n, algo, len, optimum.c_str(), gap.c_str(), ms);
+      printf("%s,%u,%s,%llu,%s,%s,%.3f,%.1f\n", CsvField(job.name).c_str(), n, algo, len, optimum.c_str(), gap.c_str(),
+             ms, peak);
     } else if (job.generated) {
       char ratio[32] = "-", count[32] = "-";
       if (lookups > 0) {
         snprintf(ratio, sizeof ratio, "%.2f", ms * 1e6 / (lookups * ns));
         snprintf(count, sizeof count, "%.3g", lookups);
       }
-      printf("%6u %-18s %12llu %11.3f %8.2f %10s %8s\n", n, algo, len, ms, ns, count, ratio);
+      printf("%7u %-18s %12llu %11.3f %8.2f %10s %8s %8.1f\n", n, algo, len, ms, ns, count, ratio, peak);
     } else {
-      printf("%-14s %6u %-18s %12llu %12s %8s %11.3f\n", job.name.c_str(), n, algo, len,
-             optimum.empty() ? "-" : optimum.c_str(), gap.empty() ? "-" : gap.c_str(), ms);
+      printf("%-14s %6u %-18s %12llu %12s %8s %11.3f %8.1f\n", job.name.c_str(), n, algo, len,
+             optimum.empty() ? "-" : optimum.c_str(), gap.empty() ? "-" : gap.c_str(), ms, peak);
     }
     fflush(stdout);
   }
@@ -434,7 +458,7 @@ void RunGenerated(const Settings& s, Bench* bench) {
     const unsigned n = static_cast<unsigned>(strtoul(size.c_str(), nullptr, 0));
     if (n < 2) continue;
     for (unsigned r = 0; r < s.reps && !bench->interrupted; ++r) {
-      EuclidianGraphe g(static_cast<int>(n));
+      EuclidianGraphe g(static_cast<int>(n), Metric::kTruncated);  // the form `random` makes
       if (!g.Valid()) {
         Message("no memory for n = %u", n);
         bench->status = 1;

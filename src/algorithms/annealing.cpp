@@ -135,13 +135,10 @@ struct SquareWeights {
   uint32_t operator()(int s, int x) const { return m[static_cast<size_t>(s) * n + static_cast<size_t>(x)]; }
 };
 
-// Weights of distinct vertices from the instance's triangle, without a branch on their order.
+// Weights of distinct vertices from the instance, stored or computed.
 struct TriangleWeights {
   const Graphe* e;
-  uint32_t operator()(int a, int b) const {
-    const int lo = a < b ? a : b, hi = a + b - lo;
-    return e->Row(lo)[hi - lo - 1];
-  }
+  uint32_t operator()(int a, int b) const { return e->GetDistinct(a, b); }
 };
 
 // Scans the exchanges (i, j) of a transition, i before j in its order of travel with at

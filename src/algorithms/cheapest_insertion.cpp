@@ -81,7 +81,8 @@ class Places {
     place_ = pvc::NewArray<int>(n);
     rank_ = pvc::NewArray<long long>(n);
     rest_ = pvc::NewArray<int>(n);
-    return prev_ && order_ && place_ && rank_ && rest_;
+    weights_ = pvc::NewArray<uint32_t>(size_t{3} * n);
+    return prev_ && order_ && place_ && rank_ && rest_ && weights_;
   }
 
   /// After the first step: the ring holds 0 -> m -> 0, every other vertex is to place.
@@ -123,10 +124,19 @@ class Places {
     }
 
     const long long wav = g.GetDistinct(a, v), wvb = g.GetDistinct(v, b);
+    // The weights from v, a and b to every vertex to place, one sweep each.
+    const unsigned m = count_;
+    const uint32_t* rest = reinterpret_cast<const uint32_t*>(&rest_[0]);
+    uint32_t *fromv = &weights_[0], *froma = fromv + m, *fromb = froma + m;
+    if (m) {
+      g.Weights(v, rest, m, fromv);
+      g.Weights(a, rest, m, froma);
+      g.Weights(b, rest, m, fromb);
+    }
     for (unsigned c = 0; c < count_; ++c) {
       const int j = rest_[c];
-      const long long wjv = g.GetDistinct(j, v);
-      const long long ra = Rank(g.GetDistinct(j, a) + wjv - wav), rv = Rank(wjv + g.GetDistinct(j, b) - wvb);
+      const long long wjv = fromv[c];
+      const long long ra = Rank(froma[c] + wjv - wav), rv = Rank(wjv + fromb[c] - wvb);
       int& place = place_[j];
       long long& r = rank_[j];
       auto keep = [&](long long rank, int t) {
@@ -193,6 +203,7 @@ class Places {
   pvc::Array<int> place_;        ///< start of the cheapest arc of each vertex to place
   pvc::Array<long long> rank_;   ///< its rank
   pvc::Array<int> rest_;         ///< the vertices to place, ascending
+  pvc::Array<uint32_t> weights_; ///< three sweeps of weights to the vertices to place
   unsigned count_ = 0;
 };
 
@@ -222,10 +233,9 @@ tArretes* PVC_HMoindreCout(EuclidianGraphe* e, unsigned long Options) {
     int v = 0, a = 0;
     if (k == 1) {
       // The ring is empty: the vertex nearest to 0, the lowest on ties.
-      const uint32_t* row0 = e->Row(0);
       v = 1;
       for (unsigned j = 2; j < n; ++j)
-        if (row0[j - 1] < row0[v - 1]) v = static_cast<int>(j);
+        if (e->GetDistinct(0, static_cast<int>(j)) < e->GetDistinct(0, v)) v = static_cast<int>(j);
     } else if (literal) {
       // Every vertex against every arc, in ring order from the first arc.
       long long MeilleurCircuit = LLONG_MAX;

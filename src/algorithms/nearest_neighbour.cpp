@@ -2,13 +2,14 @@
 //
 // From vertex 0, appends at each step the untreated vertex closest to the last one
 // appended (lowest number on ties), then closes the tour back to 0. No guarantee: on
-// metric weights the tour can be a factor growing with log n above the optimum. About
-// n^2/2 weight look-ups, read straight from the row and the column of the last vertex.
+// metric weights the tour can be a factor growing with log n above the optimum. On an
+// instance of points a k-d tree of the untreated vertices finds each step's vertex in
+// about log n weights (O(n log n) in all); on a matrix one sweep per step reads the
+// weights to the remaining vertices (n^2/2 in all).
 //
 // Traces: level 1 opening and closing lines, level 2 one "insertion" line per step, level
 // 3 one "recherche" line per step; each step draws and then pauses when the draw interval
 // is set.
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "algorithms/algorithms.h"
 #include "containers/progress.h"
 #include "containers/resources.h"
+#include "graph/spatial_index.h"
 
 tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   static const char kName[] = "HPlusProcheVoisin";
@@ -27,50 +29,56 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   if (Output >= Important)
     printf("HPlusProcheVoisin: algorithme du plus proche voisin, graphe de %d sommets\n", n);
 
-  // The untreated vertices in ascending order (vertex 0 is never a candidate). A step
-  // scans them in that order, so the lowest number wins among equally close vertices, and
-  // the appended vertex leaves the array; only candidates cost a look-up.
-  pvc::Array<uint32_t> Reste = pvc::NewArray<uint32_t>(n > 1 ? n - 1 : 1);
-  std::unique_ptr<tArretes> a(Reste ? tArretes::New(n) : nullptr);
-  if (!a) return pvc::Fail(kName, Output);
-  unsigned count = n > 1 ? n - 1 : 0;
+  // An instance of points: a spatial index of the untreated vertices answers each step
+  // (vertex 0 is never a candidate). A matrix: the untreated vertices in ascending order,
+  // scanned in that order, so the lowest number wins among equally close vertices; the
+  // appended vertex leaves the array, so only candidates cost a look-up.
+  const bool indexed = pvc::SpatialIndex::Serves(*e);
+  pvc::SpatialIndex index;
+  const size_t m = indexed ? 1 : n > 1 ? n - 1 : 1;
+  pvc::Array<uint32_t> Reste = pvc::NewArray<uint32_t>(m);
+  pvc::Array<uint32_t> Poids = Reste ? pvc::NewArray<uint32_t>(m) : nullptr;
+  std::unique_ptr<tArretes> a(Poids ? tArretes::New(n) : nullptr);
+  if (!a || (indexed && !index.Build(*e))) return pvc::Fail(kName, Output);
+  unsigned count = indexed ? 0 : n > 1 ? n - 1 : 0;
   for (unsigned i = 0; i < count; ++i) Reste[i] = i + 1;
+  if (indexed) index.Remove(0);
 
   unsigned LastSommet = 0;
+  // One step of the matrix form: the untreated vertex of least weight from LastSommet.
+  auto Sweep = [&]() -> unsigned {
+    // The weights from LastSommet to every candidate in one sweep, then the first least
+    // one. The search starts at the largest weight with the first candidate as the
+    // answer, so an untreated vertex is always found; with weights below 2^31 - 1 this is
+    // the same choice as a start at 2^31 - 1.
+    e->Weights(static_cast<int>(LastSommet), &Reste[0], count, &Poids[0]);
+    uint32_t MeilleurPoid = UINT32_MAX;
+    unsigned meilleur = 0;
+    for (unsigned c = 0; c < count; ++c) {
+      if (Poids[c] < MeilleurPoid) {
+        MeilleurPoid = Poids[c];
+        meilleur = c;
+      }
+    }
+    const unsigned chosen = Reste[meilleur];
+    std::memmove(&Reste[meilleur], &Reste[meilleur + 1], sizeof(uint32_t) * (count - meilleur - 1));
+    --count;
+    return chosen;
+  };
   pvc::ProgressScope progress(kName, "sommet", n);
   for (unsigned k = 1; k < n; ++k) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
     progress.Step(k);
     if (Output >= UltraDetailed) printf("HPlusProcheVoisin: recherche du %d ieme sommet a inserer\n", k + 1);
-    // The candidates below LastSommet find their weight in LastSommet's column of the
-    // triangle, the others in its row, read in order. The search starts at the largest
-    // weight with the first candidate as the answer, so an untreated vertex is always
-    // found; with weights below 2^31 - 1 this is the same choice as a start at 2^31 - 1.
-    const unsigned split = static_cast<unsigned>(std::lower_bound(&Reste[0], &Reste[count], LastSommet) - &Reste[0]);
-    uint32_t MeilleurPoid = UINT32_MAX;
-    unsigned meilleur = 0;
-    for (unsigned c = 0; c < split; ++c) {
-      const unsigned i = Reste[c];
-      const uint32_t w = e->Row(static_cast<int>(i))[LastSommet - i - 1];
-      if (w < MeilleurPoid) {
-        MeilleurPoid = w;
-        meilleur = c;
-      }
+    unsigned MeilleurSommet;
+    if (indexed) {
+      uint32_t w;
+      MeilleurSommet = static_cast<unsigned>(index.Nearest(static_cast<int>(LastSommet), &w));
+      index.Remove(static_cast<int>(MeilleurSommet));
+    } else {
+      MeilleurSommet = Sweep();
     }
-    if (split < count) {
-      const uint32_t* row = e->Row(static_cast<int>(LastSommet));
-      for (unsigned c = split; c < count; ++c) {
-        const uint32_t w = row[Reste[c] - LastSommet - 1];
-        if (w < MeilleurPoid) {
-          MeilleurPoid = w;
-          meilleur = c;
-        }
-      }
-    }
-    const unsigned MeilleurSommet = Reste[meilleur];
     if (Output >= Detailed) printf("HPlusProcheVoisin: insertion de %d apres %d\n", MeilleurSommet, LastSommet);
-    std::memmove(&Reste[meilleur], &Reste[meilleur + 1], sizeof(uint32_t) * (count - meilleur - 1));
-    --count;
     a->Add(static_cast<int>(MeilleurSommet), static_cast<int>(LastSommet));
     LastSommet = MeilleurSommet;
     if (interval != 0) {

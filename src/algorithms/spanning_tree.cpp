@@ -48,7 +48,11 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   // tree vertex at the other end (the lowest one among equally light edges).
   pvc::Array<uint32_t> poids = dehors ? pvc::NewArray<uint32_t>(n) : nullptr;
   pvc::Array<uint32_t> vers = poids ? pvc::NewArray<uint32_t>(n) : nullptr;
-  std::unique_ptr<tArretes> ta(vers ? tArretes::New(n) : nullptr);
+  // For a vertex u outside the tree: the order key from which on a weight exceeds its
+  // key's weight; and the order keys of one sweep.
+  pvc::Array<double> borne = vers ? pvc::NewArray<double>(n) : nullptr;
+  pvc::Array<double> cle = borne ? pvc::NewArray<double>(n) : nullptr;
+  std::unique_ptr<tArretes> ta(cle ? tArretes::New(n) : nullptr);
   if (!ta) return pvc::Fail(kName, Output);
 
   // The pair the next step joins: least by (weight, smaller vertex, larger vertex) over the
@@ -73,12 +77,12 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   };
 
   unsigned count = n > 1 ? n - 1 : 0;
+  for (unsigned c = 0; c < count; ++c) dehors[c] = c + 1;
   if (count) {
-    const uint32_t* row0 = e->Row(0);
     for (unsigned c = 0; c < count; ++c) {
       const unsigned u = c + 1;
-      dehors[c] = u;
-      poids[u] = row0[u - 1];
+      poids[u] = e->GetDistinct(0, static_cast<int>(u));
+      borne[u] = e->KeyAbove(poids[u]);
       vers[u] = 0;
       consider(c, u);
     }
@@ -93,28 +97,30 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
     const unsigned entrant = dehors[choisi];
     std::memmove(&dehors[choisi], &dehors[choisi + 1], sizeof(uint32_t) * (count - choisi - 1));
     --count;
-    // Every key meets the weight to the joining vertex, read from its column below it and
-    // from its row above it, and the next step's pair is chosen on the way.
+    // Every key meets the weight to the joining vertex, and the next step's pair is
+    // chosen on the way. Stored weights are read in one sweep; computed ones are spared
+    // for every vertex whose order key is already beyond its kept weight's bound, which
+    // is most of them.
     found = false;
-    const unsigned split = static_cast<unsigned>(std::lower_bound(&dehors[0], &dehors[count], entrant) - &dehors[0]);
-    for (unsigned c = 0; c < split; ++c) {
-      const unsigned u = dehors[c];
-      const uint32_t w = e->Row(static_cast<int>(u))[entrant - u - 1];
+    auto meet = [&](unsigned u, uint32_t w) {
       if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
         poids[u] = w;
         vers[u] = entrant;
+        borne[u] = e->KeyAbove(w);
       }
-      consider(c, u);
-    }
-    if (split < count) {
-      const uint32_t* row = e->Row(static_cast<int>(entrant));
-      for (unsigned c = split; c < count; ++c) {
+    };
+    if (count && e->Stored()) {
+      uint32_t* w = reinterpret_cast<uint32_t*>(&cle[0]);
+      e->Weights(static_cast<int>(entrant), &dehors[0], count, w);
+      for (unsigned c = 0; c < count; ++c) {
+        meet(dehors[c], w[c]);
+        consider(c, dehors[c]);
+      }
+    } else if (count) {
+      e->Keys(static_cast<int>(entrant), &dehors[0], count, &cle[0]);
+      for (unsigned c = 0; c < count; ++c) {
         const unsigned u = dehors[c];
-        const uint32_t w = row[u - entrant - 1];
-        if (w < poids[u] || (w == poids[u] && entrant < vers[u])) {
-          poids[u] = w;
-          vers[u] = entrant;
-        }
+        if (cle[c] < borne[u]) meet(u, e->GetDistinct(static_cast<int>(entrant), static_cast<int>(u)));
         consider(c, u);
       }
     }

@@ -11,9 +11,10 @@
 // of them with one weight look-up each (ScanPass). Below, it evaluates only the pairs that
 // can reach the best gain so far, found through lists of the nearest vertices
 // (two_opt_neighbours.h), and finds the very pair of the full scan (PrunedPass): the lists
-// cost about n^2/2 look-ups once, a pass then O(n) plus a few candidates per edge, more
-// for the few long edges. Extra memory: about 29 bytes per vertex for the pass arrays and
-// 270 for the lists, besides the ring and the marks.
+// cost about n log n weights once on an instance of points (n^2/2 look-ups on a matrix),
+// a pass then O(n) plus a few candidates per edge, more for the few long edges. Extra
+// memory: about 29 bytes per vertex for the pass arrays and 310 for the lists and their
+// spatial index, besides the ring and the marks.
 //
 // Traces: level 1 the opening, progress and closing lines; level 2 one "inversion" line
 // per applied move; level 3 the initial ring, one line per record, and one "test de
@@ -175,11 +176,14 @@ class PrunedPass {
     if (Scan<kForward>(x, lists_.Short(u), twice, radius, best)) return;
     const pvc::NeighbourLists::List l = lists_.Long(e_, u);
     if (l.count != 0 && Scan<kForward>(x, l, twice, radius, best)) return;
-    for (int c = 0; c < static_cast<int>(n_); ++c) {
-      if (c == u) continue;
-      const uint32_t w = c < u ? e_.Row(c)[u - c - 1] : e_.Row(u)[c - u - 1];
-      if (Within(w, radius) && Consider<kForward>(x, c, w, best)) radius = twice - best.gain;
-    }
+    // Every vertex within the radius: weight at most radius / 2.
+    long long bound = radius >= 0 ? radius / 2 : -1;
+    lists_.Around(e_, u, &bound, [&](int c, uint32_t w) {
+      if (Consider<kForward>(x, c, w, best)) {
+        radius = twice - best.gain;
+        bound = radius >= 0 ? radius / 2 : -1;
+      }
+    });
   }
 
   // Whether a vertex at weight w from the end of an edge is within the radius: inclusive,

@@ -98,6 +98,11 @@ class tArretes {
 
   /// Allocates an empty set; null when the allocation fails.
   static tArretes* New(unsigned int s);
+  /// Bytes a tour over s vertices holds: the heads, and s records with the allocator's
+  /// overhead of each (taken as 16 bytes).
+  static unsigned long long TourBytes(unsigned long long s) {
+    return s * (2 * sizeof(tArrete*) + sizeof(tArrete) + 16);
+  }
 
   bool Valid() const { return Pointers != nullptr && Pointers2 != nullptr; }
   /// True once an operation could not allocate what it needed (sticky).

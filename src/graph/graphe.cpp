@@ -3,6 +3,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,16 +33,22 @@ void AdviseHugePages(void* block, size_t bytes) {
 
 }  // namespace
 
-Graphe::Graphe(unsigned int s) : Poids(nullptr), Sommets(s) {
-  if (s == 0) return;
+Graphe::Graphe(unsigned int s, Metric rule)
+    : Poids(nullptr), Sommets(s), Rule(rule), Points(nullptr), Reals(nullptr) {
+  if (StoresWeights(s, rule)) StoreWeights();
+}
+
+bool Graphe::StoreWeights() {
+  const unsigned s = Sommets;
+  if (Poids || s == 0) return Poids != nullptr;
   size_t rows = s - 1;
   size_t count = static_cast<size_t>(s) * (s - 1) / 2;
   uint32_t** p = static_cast<uint32_t**>(pvc::Malloc((rows ? rows : 1) * sizeof(uint32_t*)));
-  if (!p) return;
+  if (!p) return false;
   uint32_t* block = static_cast<uint32_t*>(pvc::Malloc((count ? count : 1) * sizeof(uint32_t)));
   if (!block) {
     free(p);
-    return;
+    return false;
   }
   AdviseHugePages(block, count * sizeof(uint32_t));
   size_t offset = 0;
@@ -48,19 +58,139 @@ Graphe::Graphe(unsigned int s) : Poids(nullptr), Sommets(s) {
   }
   if (rows == 0) p[0] = block;
   Poids = p;
+  return true;
 }
 
-Graphe::~Graphe() {
+void Graphe::FillStoredWeights() {
+  uint32_t** const p = Poids;
+  Poids = nullptr;  // computed while the triangle is filled
+  for (uint32_t i = 0; i + 1 < Sommets; ++i)
+    for (uint32_t j = i + 1; j < Sommets; ++j) p[i][j - i - 1] = Weight(static_cast<int>(i), static_cast<int>(j));
+  Poids = p;
+}
+
+Graphe::~Graphe() { FreeTriangle(); }
+
+void Graphe::ComputeWeights() {
+  if (Rule != Metric::kMatrix) FreeTriangle();
+}
+
+void Graphe::FreeTriangle() {
   if (Poids) {
     free(Poids[0]);
     free(Poids);
+    Poids = nullptr;
   }
+}
+
+uint32_t Graphe::FileWeight(int s1, int s2) const {
+  OrderPair(s1, s2);
+  return static_cast<uint32_t>(FileDistance(Rule, Reals[2 * s1] - Reals[2 * s2], Reals[2 * s1 + 1] - Reals[2 * s2 + 1]));
 }
 
 void Graphe::Set(int s1, int s2, uint32_t p) {
   OrderPair(s1, s2);
-  if (static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return;
+  if (!Poids || static_cast<uint32_t>(s2) >= Sommets || s1 == s2) return;
   Poids[s1][s2 - s1 - 1] = p;
+}
+
+namespace {
+
+// The sweeps of Weights, one loop per rule with the rule fixed, so that the loop body is
+// the bare arithmetic over contiguous points.
+void TruncatedWeights(const Point2D* pts, int u, const uint32_t* v, unsigned count, uint32_t* w) {
+  const Point2D p = pts[u];
+  unsigned k = 0;
+#if defined(__SSE2__)
+  // Two weights at a time, with the very roundings of EuclideanWeight: the conversions and
+  // the root of the vector instructions are the IEEE operations of the scalar ones.
+  const __m128i pu = _mm_set_epi32(static_cast<int>(p.y), static_cast<int>(p.x), static_cast<int>(p.y),
+                                   static_cast<int>(p.x));
+  const __m128 two31 = _mm_set1_ps(2147483648.0f);
+  for (; k + 2 <= count; k += 2) {
+    const Point2D a = pts[v[k]], b = pts[v[k + 1]];
+    const __m128i d = _mm_sub_epi32(pu, _mm_set_epi32(static_cast<int>(b.y), static_cast<int>(b.x),
+                                                      static_cast<int>(a.y), static_cast<int>(a.x)));
+    const __m128 f = _mm_cvtepi32_ps(d);  // dx, dy of a, then of b
+    __m128d lo = _mm_cvtps_pd(f), hi = _mm_cvtps_pd(_mm_movehl_ps(f, f));
+    lo = _mm_mul_pd(lo, lo);
+    hi = _mm_mul_pd(hi, hi);
+    const __m128 r = _mm_cvtpd_ps(_mm_sqrt_pd(_mm_add_pd(_mm_unpacklo_pd(lo, hi), _mm_unpackhi_pd(lo, hi))));
+    // Truncation to unsigned 32 bits: roots of 2^31 and more lose 2^31 (exactly) first.
+    const __m128 big = _mm_cmpge_ps(r, two31);
+    const __m128i t = _mm_cvttps_epi32(_mm_sub_ps(r, _mm_and_ps(big, two31)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(w + k), _mm_xor_si128(t, _mm_slli_epi32(_mm_castps_si128(big), 31)));
+  }
+#endif
+  for (; k < count; ++k) w[k] = EuclideanWeight(p, pts[v[k]]);
+}
+
+template <Metric kRule>
+void FileWeights(const double* xy, int u, const uint32_t* v, unsigned count, uint32_t* w) {
+  const double x = xy[2 * u], y = xy[2 * u + 1];
+  for (unsigned k = 0; k < count; ++k) {
+    // The smaller vertex first, as the literal method forms the differences.
+    const unsigned j = v[k];
+    const double xd = static_cast<unsigned>(u) < j ? x - xy[2 * j] : xy[2 * j] - x;
+    const double yd = static_cast<unsigned>(u) < j ? y - xy[2 * j + 1] : xy[2 * j + 1] - y;
+    w[k] = static_cast<uint32_t>(FileDistance(kRule, xd, yd));
+  }
+}
+
+}  // namespace
+
+// The stored weights from u to v[0 .. count-1]: those of the vertices below u from u's
+// column, the others from its row, read in order when v ascends.
+template <class T>
+static void StoredWeights(uint32_t* const* Poids, unsigned n, unsigned u, const uint32_t* v, unsigned count, T* w) {
+  unsigned k = 0;
+  for (; k < count && v[k] < u; ++k) w[k] = Poids[v[k]][u - v[k] - 1];
+  const uint32_t* row = u + 1 < n ? Poids[u] : nullptr;  // the last vertex has no row
+  for (; k < count; ++k) {
+    const unsigned j = v[k];
+    w[k] = j > u ? row[j - u - 1] : Poids[j][u - j - 1];
+  }
+}
+
+void Graphe::Keys(int u, const uint32_t* v, unsigned count, double* key) const {
+  if (Poids) {
+    StoredWeights(Poids, Sommets, static_cast<unsigned>(u), v, count, key);
+  } else if (Rule == Metric::kTruncated) {
+    const Point2D p = Points[u];
+    for (unsigned k = 0; k < count; ++k) {
+      const Point2D q = Points[v[k]];
+      const double dx = static_cast<float>(static_cast<int32_t>(p.x - q.x));
+      const double dy = static_cast<float>(static_cast<int32_t>(p.y - q.y));
+      key[k] = dx * dx + dy * dy;
+    }
+  } else {
+    const double x = Reals[2 * u], y = Reals[2 * u + 1];
+    for (unsigned k = 0; k < count; ++k) {
+      const double dx = x - Reals[2 * v[k]], dy = y - Reals[2 * v[k] + 1];
+      key[k] = dx * dx + dy * dy;
+    }
+  }
+}
+
+void Graphe::Weights(int u, const uint32_t* v, unsigned count, uint32_t* w) const {
+  if (Poids) return StoredWeights(Poids, Sommets, static_cast<unsigned>(u), v, count, w);
+  switch (Rule) {
+    case Metric::kTruncated:
+      TruncatedWeights(Points, u, v, count, w);
+      break;
+    case Metric::kEuc2d:
+      FileWeights<Metric::kEuc2d>(Reals, u, v, count, w);
+      break;
+    case Metric::kCeil2d:
+      FileWeights<Metric::kCeil2d>(Reals, u, v, count, w);
+      break;
+    case Metric::kAtt:
+      FileWeights<Metric::kAtt>(Reals, u, v, count, w);
+      break;
+    case Metric::kMatrix:
+      for (unsigned k = 0; k < count; ++k) w[k] = Weight(u, static_cast<int>(v[k]));
+      break;
+  }
 }
 
 unsigned long long Graphe::Eval(tArretes* a) const {
@@ -79,9 +209,10 @@ EuclidianGraphe* DrawMe = nullptr;
 tArretes* DrawMeToo = nullptr;
 fDraw DrawMeAlso = nullptr;
 
-EuclidianGraphe::EuclidianGraphe(int n)
-    : Graphe(static_cast<unsigned int>(n)),
+EuclidianGraphe::EuclidianGraphe(int n, Metric rule)
+    : Graphe(static_cast<unsigned int>(n), rule),
       Coordinates(nullptr),
+      FilePoints(nullptr),
       WorldSize(0),
       DeltaCoords(),
       DeltaCoordsAvailable(false),
@@ -89,12 +220,31 @@ EuclidianGraphe::EuclidianGraphe(int n)
       Placed(true) {
   DrawingReady = false;
   if (Graphe::Valid()) Coordinates = static_cast<Point2D*>(pvc::Malloc(sizeof(Point2D) * Sommets));
+  Points = Coordinates;
 }
 
-EuclidianGraphe::~EuclidianGraphe() { free(Coordinates); }
+EuclidianGraphe::~EuclidianGraphe() {
+  free(Coordinates);
+  free(FilePoints);
+}
+
+bool EuclidianGraphe::SetFilePoints(Metric rule, const double* xy) {
+  if (!FilePoints) FilePoints = static_cast<double*>(pvc::Malloc(sizeof(double) * 2 * Sommets));
+  if (!FilePoints) return false;
+  for (size_t i = 0; i < size_t{2} * Sommets; ++i) FilePoints[i] = xy[i];
+  Reals = FilePoints;
+  UseRule(rule);
+  return true;
+}
+
+unsigned long long EuclidianGraphe::Bytes() const {
+  const unsigned long long n = Sommets;
+  return n * sizeof(Point2D) + (Poids ? n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) : 0) +
+         (FilePoints ? n * 2 * sizeof(double) : 0);
+}
 
 EuclidianGraphe* EuclidianGraphe::New(int n) {
-  EuclidianGraphe* g = pvc::New<EuclidianGraphe>(n);
+  EuclidianGraphe* g = pvc::New<EuclidianGraphe>(n, Metric::kTruncated);
   if (g && !g->Valid()) {
     delete g;
     g = nullptr;
@@ -103,8 +253,11 @@ EuclidianGraphe* EuclidianGraphe::New(int n) {
   return g;
 }
 
-unsigned long long InstanceBytes(unsigned long long n) {
-  return n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*) + n * sizeof(Point2D);
+unsigned long long InstanceBytes(unsigned long long n, Metric rule) {
+  unsigned long long bytes = n * sizeof(Point2D);
+  if (Graphe::StoresWeights(n, rule)) bytes += n * (n - 1) / 2 * 4 + (n - 1) * sizeof(void*);
+  if (rule != Metric::kMatrix && rule != Metric::kTruncated) bytes += n * 2 * sizeof(double);
+  return bytes;
 }
 
 unsigned long long PhysicalMemory() {
@@ -121,14 +274,6 @@ uint32_t RandomCoordinate(uint32_t r, uint32_t Resolution, uint32_t ScaleFactor)
   // of 2^31 and more defined (they wrap as the 32-bit conversion of the machine does).
   int32_t k = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(t)));
   return static_cast<uint32_t>(k) * ScaleFactor;
-}
-
-uint32_t EuclideanWeight(const Point2D& a, const Point2D& b) {
-  float dx = static_cast<float>(static_cast<int32_t>(a.x - b.x));
-  float dy = static_cast<float>(static_cast<int32_t>(a.y - b.y));
-  double s = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy;
-  float d = static_cast<float>(sqrt(s));
-  return static_cast<uint32_t>(d);
 }
 
 void EuclidianGraphe::Randomise(uint32_t Resolution, uint32_t ScaleFactor) {
@@ -148,6 +293,7 @@ void EuclidianGraphe::Generate(uint32_t Resolution, uint32_t ScaleFactor, unsign
     Coordinates[i].y = RandomCoordinate(ry, Resolution, ScaleFactor);
     if (listing) fprintf(listing, "%d: %u,%u\n", static_cast<int>(i), Coordinates[i].x, Coordinates[i].y);
   }
+  if (!Poids) return;  // the weights are computed from the points
   for (uint32_t i = 0; i + 1 < Sommets; ++i) {
     uint32_t* row = Poids[i];
     const Point2D pi = Coordinates[i];

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -288,14 +289,11 @@ double Distance(Kind kind, const double* c, unsigned i, unsigned j) {
   const double xd = c[2 * i] - c[2 * j], yd = c[2 * i + 1] - c[2 * j + 1];
   switch (kind) {
     case Kind::kEuc2d:
-      return std::floor(std::sqrt(xd * xd + yd * yd) + 0.5);
+      return FileDistance(Metric::kEuc2d, xd, yd);
     case Kind::kCeil2d:
-      return std::ceil(std::sqrt(xd * xd + yd * yd));
-    case Kind::kAtt: {
-      const double r = std::sqrt((xd * xd + yd * yd) / 10.0);
-      const double t = std::floor(r + 0.5);
-      return t < r ? t + 1 : t;
-    }
+      return FileDistance(Metric::kCeil2d, xd, yd);
+    case Kind::kAtt:
+      return FileDistance(Metric::kAtt, xd, yd);
     default: {
       const double lati = GeoRadians(c[2 * i]), loni = GeoRadians(c[2 * i + 1]);
       const double latj = GeoRadians(c[2 * j]), lonj = GeoRadians(c[2 * j + 1]);
@@ -389,14 +387,31 @@ class InstanceReader {
   bool Allocate(const std::string& value, long line) {
     if (g_) return src_.Fail(line, "DIMENSION given twice");
     if (!src_.Dimension(value, 2, &n_)) return false;
-    // The instance, then the file's coordinates, display data and node marks.
-    const unsigned long long n = n_;
-    const unsigned long long bytes = InstanceBytes(n) + n * (16 + 16 + 1);
-    if (bytes > PhysicalMemory() || held_ > PhysicalMemory() - bytes)
-      return src_.Fail(line, "DIMENSION %u does not fit in memory (%llu MiB needed)", n_, bytes >> 20);
-    g_.reset(pvc::New<EuclidianGraphe>(static_cast<int>(n_)));
+    // The instance without weights, for now: a matrix is allocated only for the kinds
+    // that keep one (Triangle), the others compute their weights from the points.
+    dimension_line_ = line;
+    if (!Fits(Metric::kEuc2d)) return false;
+    g_.reset(pvc::New<EuclidianGraphe>(static_cast<int>(n_), Metric::kTruncated));
     if (g_ && !g_->Valid()) g_.reset();
     if (!g_) return src_.Fail(line, "not enough memory for DIMENSION %u", n_);
+    return true;
+  }
+
+  // Whether an instance under the rule, with the reader's coordinates, display data and
+  // node marks, fits in memory; the message on the DIMENSION line when not.
+  bool Fits(Metric rule) {
+    const unsigned long long n = n_;
+    const unsigned long long bytes = InstanceBytes(n, rule) + n * (16 + 16 + 1);
+    if (bytes > PhysicalMemory() || held_ > PhysicalMemory() - bytes)
+      return src_.Fail(dimension_line_, "DIMENSION %u does not fit in memory (%llu MiB needed)", n_, bytes >> 20);
+    return true;
+  }
+
+  // Gives the instance its weight triangle (matrix files and GEO).
+  bool Triangle() {
+    if (!Fits(Metric::kMatrix)) return false;
+    if (!g_->StoreWeights()) return src_.Fail(dimension_line_, "not enough memory for DIMENSION %u", n_);
+    g_->UseRule(Metric::kMatrix);
     return true;
   }
 
@@ -463,6 +478,7 @@ class InstanceReader {
     if (format_ == Format::kNone || format_ == Format::kFunction)
       return src_.Fail(line, "EDGE_WEIGHT_SECTION needs a matrix EDGE_WEIGHT_FORMAT before it");
     if (weights_read_) return src_.Fail(line, "EDGE_WEIGHT_SECTION given twice");
+    if (!Triangle()) return false;
     const int n = static_cast<int>(n_);
     unsigned long long total = 0, count = 0;
     for (int r = 0, lo, hi; r < n; ++r) {
@@ -532,8 +548,7 @@ class InstanceReader {
       uint32_t top = 0;
       for (unsigned i = 0; i < n_; ++i) {
         *g_->GetCoords(static_cast<int>(i)) = Point2D{0, 0};
-        const uint32_t* row = i + 1 < n_ ? g_->Row(static_cast<int>(i)) : nullptr;
-        for (unsigned k = 0; k + i + 1 < n_; ++k) top = row[k] > top ? row[k] : top;
+        for (unsigned j = i + 1; j < n_; ++j) top = std::max(top, g_->GetDistinct(static_cast<int>(i), static_cast<int>(j)));
       }
       g_->SetCoordinateBound(static_cast<uint32_t>(top / std::sqrt(2.0)));
       g_->SetHasCoordinates(false);
@@ -544,7 +559,31 @@ class InstanceReader {
     return true;
   }
 
+  // The weights of a coordinate file: computed from the file's points for EUC_2D, CEIL_2D
+  // and ATT, stored for GEO. Every distance must stay within 2147483647.
   bool Distances() {
+    if (kind_ != Kind::kGeo) {
+      const Metric rule = kind_ == Kind::kEuc2d ? Metric::kEuc2d : kind_ == Kind::kCeil2d ? Metric::kCeil2d : Metric::kAtt;
+      if (!g_->SetFilePoints(rule, coords_.get())) return src_.Fail(dimension_line_, "not enough memory for DIMENSION %u", n_);
+      // The diagonal of the box around the points bounds every distance; only when it
+      // does not fit are the pairs checked, to name the first one too far apart.
+      double lo[2] = {coords_[0], coords_[1]}, hi[2] = {coords_[0], coords_[1]};
+      for (unsigned i = 0; i < 2 * n_; ++i) {
+        lo[i % 2] = std::fmin(lo[i % 2], coords_[i]);
+        hi[i % 2] = std::fmax(hi[i % 2], coords_[i]);
+      }
+      if (FileDistance(rule, hi[0] - lo[0], hi[1] - lo[1]) > kMaxWeight) {
+        for (unsigned i = 0; i + 1 < n_; ++i)
+          for (unsigned j = i + 1; j < n_; ++j) {
+            const double d = Distance(kind_, coords_.get(), i, j);
+            if (!(d <= kMaxWeight))
+              return src_.Fail(coords_line_, "nodes %u and %u are %.0f apart, above 2147483647", i + 1, j + 1, d);
+          }
+      }
+      if (g_->Stored()) g_->FillStoredWeights();
+      return true;
+    }
+    if (!Triangle()) return false;
     for (unsigned i = 0; i + 1 < n_; ++i)
       for (unsigned j = i + 1; j < n_; ++j) {
         const double d = Distance(kind_, coords_.get(), i, j);
@@ -562,7 +601,7 @@ class InstanceReader {
   Kind kind_ = Kind::kNone;
   Format format_ = Format::kNone;
   pvc::Array<double> coords_, display_;
-  long coords_line_ = 0;
+  long coords_line_ = 0, dimension_line_ = 0;
   bool weights_read_ = false;
   unsigned long long held_;
 };

@@ -42,7 +42,7 @@ int CommandLoad(const char* args) {
   // The file is read beside the current instance, which stays until the new one is whole.
   TsplibReading how;
   how.french = true;
-  how.held_bytes = CurrentGraphe ? InstanceBytes(CurrentGraphe->GetSommets()) : 0;
+  how.held_bytes = CurrentGraphe ? CurrentGraphe->Bytes() : 0;
   TsplibInstance inst;
   std::string error;
   if (!ReadTsplib(path.c_str(), &inst, &error, how)) {

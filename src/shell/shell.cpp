@@ -51,10 +51,12 @@ int CommandRandom(const char* args) {
     return 1;
   }
   // The new instance is built before the old one and its results are destroyed, so a
-  // refusal loses nothing; both are held for a moment.
-  unsigned long long held = CurrentGraphe ? InstanceBytes(CurrentGraphe->GetSommets()) : 0;
+  // refusal loses nothing; both are held for a moment. An instance is refused when it
+  // and one tour over it would not fit: it could not be solved at all.
+  unsigned long long held = CurrentGraphe ? CurrentGraphe->Bytes() : 0;
   EuclidianGraphe* g = nullptr;
-  if (s <= 2147483647u && InstanceBytes(s) + held <= PhysicalMemory()) g = EuclidianGraphe::New(static_cast<int>(s));
+  if (s <= 2147483647u && InstanceBytes(s, Metric::kTruncated) + tArretes::TourBytes(s) + held <= PhysicalMemory())
+    g = EuclidianGraphe::New(static_cast<int>(s));
   if (!g) {
     printf("\nerreur: memoire insuffisante pour une instance de %u sommets\n", s);
     return 1;

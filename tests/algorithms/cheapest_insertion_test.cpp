@@ -52,7 +52,8 @@ std::string Reference(const Graphe& g, std::vector<int>* tour, bool checks = fal
   return out + "HMoindreCout: fin, chemin de longueur " + std::to_string(len) + " trouve\n";
 }
 
-// Euclidean instances (small sides give many ties and truncation effects) and arbitrary
+// Euclidean instances with computed weights (small sides give many ties and truncation
+// effects) and arbitrary
 // weights, which give negative costs, including weights near 2^32 and all weights 0. Level
 // 2 runs the kept places, level 3 the full scan of every pair; both must match the
 // reference, and so must a run that draws every step. Sizes 40 and 90 wear out the gaps
@@ -62,11 +63,10 @@ TEST(HMoindreCout, EveryPathMatchesReferenceOnRandomInstances) {
   unsigned seed = 100;
   for (int n : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 40, 90})
     for (int kind = 0; kind < 8; ++kind, ++seed) {
-      EuclidianGraphe g(n);
-      if (kind < 3)
-        tour::Fill(g, 1000, kinds[kind][1], seed);
-      else
-        tour::FillRandom(g, kinds[kind][0], kinds[kind][1], seed);
+      std::unique_ptr<EuclidianGraphe> owned(kind < 3 ? tour::Computed(n, kinds[kind][1], seed).release()
+                                                      : new EuclidianGraphe(n));
+      EuclidianGraphe& g = *owned;
+      if (kind >= 3) tour::FillRandom(g, kinds[kind][0], kinds[kind][1], seed);
       std::vector<int> seq;
       const std::string expected = Reference(g, &seq);
       std::string out;

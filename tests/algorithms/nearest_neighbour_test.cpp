@@ -1,6 +1,8 @@
 // The nearest neighbour against a literal scan through Get.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -9,33 +11,38 @@
 
 namespace {
 
-// The scan reads the last vertex's column below it and its row above it; on weights full
-// of ties (lowest vertex wins) and of weights beyond 2^31 - 1 (a candidate is still always
-// found), every step must pick what a literal scan through Get picks.
+// On weights full of ties (lowest vertex wins) and of weights beyond 2^31 - 1 (a candidate
+// is still always found), every step must pick what a literal scan through Get picks; so
+// must the spatial index on points in small ranges (many duplicates and ties) and large
+// ones, their weights computed.
 TEST(HPlusProcheVoisin, MatchesTheLiteralScan) {
   std::mt19937 rng(5);
-  for (unsigned n : {2u, 3u, 5u, 17u, 64u})
-    for (uint32_t range : {0u, 1u, 3u, 1000u, 4294967295u}) {
-      EuclidianGraphe g(static_cast<int>(n));
-      tour::FillRandom(g, range > 1000 ? 2147483647u : 0u, range, rng());
-      std::vector<std::string> literal;
-      std::vector<char> done(n, 0);
-      int last = 0;
-      for (unsigned k = 1; k < n; ++k) {
-        unsigned long long best = ~0ull;
-        int pick = 0;
-        for (int i = 1; i < static_cast<int>(n); ++i)
-          if (!done[i] && g.Get(i, last) < best) best = g.Get(i, last), pick = i;
-        literal.push_back("HPlusProcheVoisin: insertion de " + std::to_string(pick) + " apres " + std::to_string(last));
-        done[pick] = 1;
-        last = pick;
+  for (unsigned n : {2u, 3u, 5u, 17u, 64u, 300u})
+    for (uint32_t range : {0u, 1u, 3u, 1000u, 4294967295u})
+      for (bool points : {false, true}) {
+        const int size = static_cast<int>(n);
+        std::unique_ptr<EuclidianGraphe> owned(points ? tour::Computed(size, std::min(range, 2147483647u), rng()).release()
+                                                      : new EuclidianGraphe(size));
+        EuclidianGraphe& g = *owned;
+        if (!points) tour::FillRandom(g, range > 1000 ? 2147483647u : 0u, range, rng());
+        std::vector<std::string> literal;
+        std::vector<char> done(n, 0);
+        int last = 0;
+        for (unsigned k = 1; k < n; ++k) {
+          unsigned long long best = ~0ull;
+          int pick = 0;
+          for (int i = 1; i < static_cast<int>(n); ++i)
+            if (!done[i] && g.Get(i, last) < best) best = g.Get(i, last), pick = i;
+          literal.push_back("HPlusProcheVoisin: insertion de " + std::to_string(pick) + " apres " + std::to_string(last));
+          done[pick] = 1;
+          last = pick;
+        }
+        std::string out;
+        tArretes* t = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(0, Detailed), &out);
+        EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"), literal) << "n " << n << " range " << range;
+        EXPECT_TRUE(tour::IsTour(*t));
+        delete t;
       }
-      std::string out;
-      tArretes* t = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(0, Detailed), &out);
-      EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"), literal) << "n " << n << " range " << range;
-      EXPECT_TRUE(tour::IsTour(*t));
-      delete t;
-    }
 }
 
 }  // namespace

@@ -50,7 +50,8 @@ Reference ReferenceTwoOpt(const Graphe& g, std::vector<int> t, bool pairs = true
 
 // Below the trace levels a pass evaluates only the pairs that can reach the best gain: it
 // must apply the reference's moves in the same order. The instances drive its searches
-// past the short and long neighbour lists and use up the pool of long lists (Euclidean),
+// past the short and long neighbour lists and use up the pool of long lists (Euclidean,
+// computed weights: lists and searches from the spatial index),
 // meet equal gains on the search boundary (ranges 0-4 and 0-6), pass 2^32 in their gains,
 // or are tiny. Each case runs three seeds from its first. On the smaller ones the full
 // scan of level 5 must print every pair and move in the reference's order, dump a valid
@@ -67,9 +68,10 @@ TEST(H2Opt, EveryPassAppliesTheReferenceMoves) {
                         {200, 9, 4294967290u, 4294967295u, 1}, {130, 9, 2147483600u, 2147483647u, 1}};
   for (const Case& c : cases)
     for (unsigned seed = c.seed; seed < c.seed + 3; ++seed) {
-      EuclidianGraphe g(c.n);
-      tour::Fill(g, 1000, c.coordmax, seed);
-      if (c.hi != 0) tour::FillRandom(g, c.lo, c.hi, seed);
+      std::unique_ptr<EuclidianGraphe> owned(c.hi == 0 ? tour::Computed(c.n, c.coordmax, seed).release()
+                                                       : new EuclidianGraphe(c.n));
+      EuclidianGraphe& g = *owned;
+      if (c.hi != 0) tour::Fill(g, 1000, c.coordmax, seed), tour::FillRandom(g, c.lo, c.hi, seed);
       tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);
       const std::vector<int> start = tour::SequenceOf(*nn);
       delete nn;

@@ -49,6 +49,41 @@ TEST(EuclidianGraphe, CoordinatesAndWeightsRoundAsDocumented) {
   EXPECT_EQ(EuclideanWeight({0, 2147483647u}, {0, 0}), 2147483648u);
 }
 
+// Weights computed on request against the stored ones, through Get and the bulk sweeps,
+// on ranges with ties (0-4), ordinary ones, and coordinates near 2^31 whose float
+// differences and float roots lift distances; every order key stays below the bound of
+// its own weight and the keys order the weights, which the spatial index relies on.
+TEST(EuclidianGraphe, ComputedWeightsEqualStoredOnes) {
+  const std::pair<uint32_t, uint32_t> cases[] = {{0, 1}, {4, 1}, {1000, 7}, {1000000, 1}, {2147483647u, 1}, {1073741823u, 2}};
+  const int n = 50;
+  for (const auto& [range, factor] : cases) {
+    EuclidianGraphe stored(n), computed(n, Metric::kTruncated);
+    stored.Generate(range, factor, 9, nullptr);
+    computed.Generate(range, factor, 9, nullptr);
+    computed.ComputeWeights();
+    ASSERT_TRUE(stored.Stored() && !computed.Stored());
+    for (int u = 0; u < n; ++u) {
+      std::vector<uint32_t> v, w(n), ws(n);
+      for (uint32_t j = 0; j < static_cast<uint32_t>(n); ++j)
+        if (j != static_cast<uint32_t>(u)) v.push_back(j);
+      std::vector<double> key(n);
+      computed.Weights(u, v.data(), n - 1, w.data());
+      stored.Weights(u, v.data(), n - 1, ws.data());
+      computed.Keys(u, v.data(), n - 1, key.data());
+      for (int k = 0; k < n - 1; ++k) {
+        const uint32_t expected = stored.Get(u, static_cast<int>(v[k]));
+        ASSERT_TRUE(computed.Get(static_cast<int>(v[k]), u) == expected && w[k] == expected && ws[k] == expected)
+            << range << " " << u << "-" << v[k];
+        ASSERT_LT(key[k], computed.KeyAbove(w[k]));
+        for (int m = 0; m < n - 1; ++m)
+          if (key[m] <= key[k]) {
+            ASSERT_LE(w[m], w[k]);
+          }
+      }
+    }
+  }
+}
+
 // The edge set against a plain set on random operations: answers, edge order (by first
 // vertex, then second), neighbour order (larger ones ascending, then smaller ones
 // ascending); then its copy.

@@ -74,6 +74,8 @@ TEST(Tsplib, DistancesAndMatrixFormats) {
     ASSERT_TRUE(Parse(c.text, &inst, &error)) << error << "\n" << c.text;
     EXPECT_EQ(inst.name, "t");
     for (const auto& w : c.weights) EXPECT_EQ(inst.graph->Get(w[0] - 1, w[1] - 1), uint32_t(w[2])) << c.text;
+    inst.graph->ComputeWeights();  // the same weights computed from the file's points
+    for (const auto& w : c.weights) EXPECT_EQ(inst.graph->Get(w[0] - 1, w[1] - 1), uint32_t(w[2])) << c.text;
     EXPECT_EQ(inst.graph->GetMaxCoord(), c.bound) << c.text;
     EXPECT_EQ(inst.HasCoordinates(), c.bound != 4) << c.text;
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -27,6 +28,15 @@ inline void Fill(EuclidianGraphe& g, uint32_t maxcoord, uint32_t coordmax, unsig
   for (int i = 0; i < n; ++i) *g.GetCoords(i) = Point2D{d(gen), d(gen)};
   for (int i = 0; i < n; ++i)
     for (int j = i + 1; j < n; ++j) g.Set(i, j, EuclideanWeight(*g.GetCoords(i), *g.GetCoords(j)));
+}
+
+/// An instance of points as `random` makes it (Fill's coordinates), its weights computed
+/// on every request: the algorithms take their paths for large instances.
+inline std::unique_ptr<EuclidianGraphe> Computed(int n, uint32_t coordmax, unsigned seed) {
+  std::unique_ptr<EuclidianGraphe> g(new EuclidianGraphe(n, Metric::kTruncated));
+  Fill(*g, 1000, coordmax, seed);
+  g->ComputeWeights();
+  return g;
 }
 
 /// Arbitrary symmetric weights drawn from seed in lo .. hi (narrow ranges give many ties).

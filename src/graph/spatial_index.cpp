@@ -1,0 +1,113 @@
+#include "graph/spatial_index.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pvc {
+
+namespace {
+constexpr uint32_t kLeafSize = 8;  // a node of more points is split
+constexpr double kNoLimit = HUGE_VAL;
+
+bool Before(const Neighbour& a, const Neighbour& b) { return a.w < b.w || (a.w == b.w && a.v < b.v); }
+}  // namespace
+
+bool SpatialIndex::Build(const EuclidianGraphe& g) {
+  g_ = &g;
+  rule_ = g.GetMetric();
+  n_ = g.GetSommets();
+  xy_ = NewArray<double>(size_t{2} * n_);
+  order_ = NewArray<int>(n_);
+  pos_ = NewArray<uint32_t>(n_);
+  leaf_ = NewArray<uint32_t>(n_);
+  dead_ = NewArray<char>(n_, true);
+  nodes_ = NewArray<Node>(n_ / 2 + 4);
+  if (!xy_ || !order_ || !pos_ || !leaf_ || !dead_ || !nodes_) return false;
+  const double* file = g.GetFilePoints();
+  for (unsigned v = 0; v < n_; ++v) {
+    order_[v] = static_cast<int>(v);
+    xy_[2 * v] = file ? file[2 * v] : g.GetCoords(static_cast<int>(v))->x;
+    xy_[2 * v + 1] = file ? file[2 * v + 1] : g.GetCoords(static_cast<int>(v))->y;
+  }
+  node_count_ = 1;
+  Fill(0, 0, n_, 0);
+  for (uint32_t p = 0; p < n_; ++p) pos_[order_[p]] = p;
+  return true;
+}
+
+void SpatialIndex::Fill(uint32_t k, uint32_t begin, uint32_t end, uint32_t parent) {
+  Node& node = nodes_[k];
+  node.begin = begin;
+  node.end = end;
+  node.parent = parent;
+  node.live = end - begin;
+  node.child = 0;
+  for (int a = 0; a < 2; ++a) node.lo[a] = node.hi[a] = xy_[2 * order_[begin] + a];
+  for (uint32_t p = begin; p < end; ++p)
+    for (int a = 0; a < 2; ++a) {
+      node.lo[a] = std::min(node.lo[a], xy_[2 * order_[p] + a]);
+      node.hi[a] = std::max(node.hi[a], xy_[2 * order_[p] + a]);
+    }
+  if (end - begin <= kLeafSize) {
+    for (uint32_t p = begin; p < end; ++p) leaf_[p] = k;
+    return;
+  }
+  // Halves along the longer side of the box.
+  const int axis = node.hi[1] - node.lo[1] > node.hi[0] - node.lo[0] ? 1 : 0;
+  const uint32_t mid = begin + (end - begin) / 2;
+  const double* xy = xy_.get();
+  std::nth_element(&order_[begin], &order_[mid], &order_[0] + end,
+                   [xy, axis](int a, int b) { return xy[2 * a + axis] < xy[2 * b + axis]; });
+  const uint32_t child = node_count_;
+  node_count_ += 2;
+  nodes_[k].child = child;
+  Fill(child, begin, mid, k);
+  Fill(child + 1, mid, end, k);
+}
+
+double SpatialIndex::BoxKey(const Node& k, int u) const {
+  double d[2];
+  for (int a = 0; a < 2; ++a) {
+    const double c = xy_[2 * u + a];
+    d[a] = c < k.lo[a] ? k.lo[a] - c : c > k.hi[a] ? c - k.hi[a] : 0;
+  }
+  return d[0] * d[0] + d[1] * d[1];
+}
+
+void SpatialIndex::Remove(int v) {
+  const uint32_t p = pos_[v];
+  dead_[p] = 1;
+  for (uint32_t k = leaf_[p];; k = nodes_[k].parent) {
+    --nodes_[k].live;
+    if (k == 0) break;
+  }
+}
+
+int SpatialIndex::Nearest(int u, uint32_t* w) const {
+  Neighbour best{0, -1};
+  Visit(0, u,
+        [&](uint32_t pos) {
+          const Neighbour c{g_->GetDistinct(u, order_[pos]), order_[pos]};
+          if (best.v < 0 || Before(c, best)) best = c;
+        },
+        [&] { return best.v < 0 ? kNoLimit : Graphe::RuleKeyAbove(rule_, best.w); });
+  *w = best.w;
+  return best.v;
+}
+
+unsigned SpatialIndex::Closest(int u, unsigned k, Neighbour* out) const {
+  unsigned count = 0;
+  if (k == 0) return 0;
+  Visit(0, u,
+        [&](uint32_t pos) {
+          const Neighbour c{g_->GetDistinct(u, order_[pos]), order_[pos]};
+          if (count == k && !Before(c, out[k - 1])) return;
+          unsigned at = count < k ? count++ : k - 1;
+          for (; at > 0 && Before(c, out[at - 1]); --at) out[at] = out[at - 1];
+          out[at] = c;
+        },
+        [&] { return count < k ? kNoLimit : Graphe::RuleKeyAbove(rule_, out[k - 1].w); });
+  return count;
+}
+
+}  // namespace pvc
