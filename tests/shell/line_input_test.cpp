@@ -19,11 +19,12 @@ TEST(LineInput, EditsRecallsAndCompletesOnATerminal) {
   ASSERT_NE(mkdtemp(home), nullptr);
   setenv("HOME", home, 1);
   PvcProcess pvc(true);
-  // Types keys once the editor shows its prompt after what the last keys printed, then
-  // waits for `then`: keys typed earlier would meet the terminal outside the editor.
+  // Types keys once the editor shows its prompt after what the last keys printed and
+  // reads key by key, then waits for `then`: keys typed earlier would meet the
+  // terminal's own line editing (a Ctrl-D there is an end of line, lost to the editor).
   size_t from = 0;
   auto keys = [&](const char* k, const std::string& then) {
-    EXPECT_TRUE(pvc.WaitFor("\r\n>", from)) << k;
+    EXPECT_TRUE(pvc.WaitFor("\r\n>", from) && pvc.WaitForKeyInput()) << k;
     pvc.Type(k);
     EXPECT_TRUE(pvc.WaitFor(then, pvc.Output().rfind("\r\n>") + 1)) << k << "\n" << pvc.Output();
     from = pvc.Output().rfind(then) + then.size();

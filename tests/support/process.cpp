@@ -99,6 +99,16 @@ bool PvcProcess::WaitFor(const std::string& what, size_t from, int timeout_ms) {
   return true;
 }
 
+bool PvcProcess::WaitForKeyInput(int timeout_ms) {
+  const long end = NowMs() + timeout_ms;
+  termios t;
+  while (tcgetattr(in_, &t) == 0 && (t.c_lflag & ICANON)) {
+    if (NowMs() > end) return false;
+    Pump(10);
+  }
+  return true;
+}
+
 void PvcProcess::Signal(int sig) { kill(pid_, sig); }
 
 bool PvcProcess::InterruptAfter(const std::string& what, size_t from) {

@@ -24,6 +24,9 @@ class PvcProcess {
   void CloseInput();
   /// Reads output until it contains `what` after position `from`, or the timeout passes.
   bool WaitFor(const std::string& what, size_t from = 0, int timeout_ms = 20000);
+  /// On a terminal: waits until the program reads keys one by one (the line editor's
+  /// mode), so that keys typed next never meet the terminal's own line editing.
+  bool WaitForKeyInput(int timeout_ms = 20000);
   /// Sends a signal to the program.
   void Signal(int sig);
   /// Ctrl-C once `what` is printed after `from`; true when the run then says it stopped.
