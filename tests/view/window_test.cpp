@@ -94,4 +94,15 @@ TEST_F(Window, ViewDrawsSilentlyCtrlCStopsAnAnimatedRunTheDisplayMayGo) {
   EXPECT_EQ(std::count(out.begin() + table, out.begin() + out.find("\n>", table), '\n'), 2) << out;  // one row
 }
 
+// An instance loaded from a file that gives only distances has no picture: one line says
+// so instead of the drawing line, and the session goes on.
+TEST_F(Window, AnInstanceWithoutPlacesIsNotDrawn) {
+  PvcProcess shown(false, nullptr, display_.c_str());
+  shown.Type(std::string("load ") + PVC_DATA_DIR + "/gr24.tsp\nsolve 0\nview 0\nquit\n");
+  ASSERT_EQ(shown.Wait(), 0);
+  const std::string& out = shown.Output();
+  EXPECT_NE(out.find("\n>pas de coordonn\351es: cette instance ne peut pas \352tre dessin\351e\n\n>"), std::string::npos) << out;
+  EXPECT_EQ(out.find("Drawing disabled"), std::string::npos) << out;
+}
+
 }  // namespace
