@@ -89,13 +89,15 @@ void SpatialIndex::Remove(int v) {
   bool shrink = true;
   for (uint32_t k = leaf_[p];; k = nodes_[k].parent) {
     --nodes_[k].live;
-    if (shrink) shrink = nodes_[k].live == 0 || Tighten(k);
+    if (shrink) shrink = nodes_[k].live == 0 || Tighten(k, &xy_[2 * p]);
     if (k == 0) break;
   }
 }
 
-bool SpatialIndex::Tighten(uint32_t k) {
+bool SpatialIndex::Tighten(uint32_t k, const double* gone) {
   Node& node = nodes_[k];
+  // Every side of a box is some live point's coordinate: a point strictly inside held none.
+  if (node.lo[0] < gone[0] && gone[0] < node.hi[0] && node.lo[1] < gone[1] && gone[1] < node.hi[1]) return false;
   double lo[2] = {HUGE_VAL, HUGE_VAL}, hi[2] = {-HUGE_VAL, -HUGE_VAL};
   auto take = [&](const double* l, const double* h) {
     for (int a = 0; a < 2; ++a) {

@@ -94,9 +94,9 @@ class SpatialIndex {
   };
   // Makes node k over points[begin .. end-1] and its subtree, reordering them.
   void Fill(Point* points, uint32_t k, uint32_t begin, uint32_t end, uint32_t parent);
-  // Shrinks the box of node k (live) to its live points, or its live children's boxes;
-  // true when it changed.
-  bool Tighten(uint32_t k);
+  // Shrinks the box of node k (live) to its live points, or its live children's boxes,
+  // once the point at gone (x, y) was removed below it; true when it changed.
+  bool Tighten(uint32_t k, const double* gone);
   // Squared distance from the point of vertex u to the box of node k.
   double BoxKey(const Node& k, int u) const;
 
@@ -105,10 +105,15 @@ class SpatialIndex {
   // box at or beyond it is skipped; negative: stop).
   template <class Leaf, class Limit>
   void Visit(uint32_t k, int u, Leaf leaf, Limit limit) const {
+    Visit(k, u, leaf, limit, BoxKey(nodes_[k], u));
+  }
+  // The same, with the key of node k's box already computed.
+  template <class Leaf, class Limit>
+  void Visit(uint32_t k, int u, Leaf leaf, Limit limit, double key) const {
     const Node& node = nodes_[k];
     if (node.live == 0) return;
     const double lim = limit();
-    if (lim < 0 || BoxKey(node, u) * (1 - 0x1p-20) >= lim) return;
+    if (lim < 0 || key * (1 - 0x1p-20) >= lim) return;
     if (node.child == 0) {
       // A point's own key spares the weight of one beyond the limit.
       const double* c = &xy_[2 * pos_[u]];
@@ -120,9 +125,14 @@ class SpatialIndex {
       return;
     }
     const uint32_t a = node.child, b = node.child + 1;
-    const bool b_first = BoxKey(nodes_[b], u) < BoxKey(nodes_[a], u);
-    Visit(b_first ? b : a, u, leaf, limit);
-    Visit(b_first ? a : b, u, leaf, limit);
+    const double ka = BoxKey(nodes_[a], u), kb = BoxKey(nodes_[b], u);
+    if (kb < ka) {
+      Visit(b, u, leaf, limit, kb);
+      Visit(a, u, leaf, limit, ka);
+    } else {
+      Visit(a, u, leaf, limit, ka);
+      Visit(b, u, leaf, limit, kb);
+    }
   }
 
   const EuclidianGraphe* g_ = nullptr;

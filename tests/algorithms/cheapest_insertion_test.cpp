@@ -86,4 +86,24 @@ TEST(HMoindreCout, EveryPathMatchesReferenceOnRandomInstances) {
     }
 }
 
+// On computed weights the places are kept through k-d trees; on the same weights as a
+// matrix by sweeps, which the test above holds to the reference. Every insertion line must
+// agree on tie-heavy, duplicated and clustered points too, at sizes where vertices search
+// their place again among many arcs.
+TEST(HMoindreCout, PointsGiveTheInsertionsOfTheMatrixForm) {
+  unsigned seed = 70;
+  for (int n : {3, 60, 600})
+    for (int kind : {0, 1, 2})
+      for (uint32_t range : {0u, 4u, 1000u, 1000000u, 2147483647u}) {
+        std::unique_ptr<EuclidianGraphe> points = tour::OfPoints(tour::Scatter(n, kind, range, ++seed));
+        std::unique_ptr<EuclidianGraphe> matrix = tour::AsMatrix(*points);
+        std::string fast, slow;
+        tArretes* t = tour::Run(PVC_HMoindreCout, *points, pvc::OptionsWord(0, Detailed), &fast);
+        delete tour::Run(PVC_HMoindreCout, *matrix, pvc::OptionsWord(0, Detailed), &slow);
+        ASSERT_EQ(fast, slow) << "n " << n << " kind " << kind << " range " << range;
+        EXPECT_TRUE(tour::IsTour(*t));
+        delete t;
+      }
+}
+
 }  // namespace
