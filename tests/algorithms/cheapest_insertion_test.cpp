@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "containers/resources.h"
 #include "support/tour.h"
 
 namespace {
@@ -104,6 +105,30 @@ TEST(HMoindreCout, PointsGiveTheInsertionsOfTheMatrixForm) {
         EXPECT_TRUE(tour::IsTour(*t));
         delete t;
       }
+}
+
+// The k-d tree paths of the insertion and of the spanning tree hold many arrays: each
+// refused in turn must end the run with the row's message and nothing leaked (the asan
+// build checks the leaks), until the run gets them all and gives its tour.
+TEST(HMoindreCout, EveryRefusedArrayOfThePointPathsIsReported) {
+  std::unique_ptr<EuclidianGraphe> g = tour::Computed(30, 1000, 5);
+  for (fExec f : {PVC_HMoindreCout, PVC_HARPM}) {
+    unsigned long k = 1;
+    for (;; ++k) {
+      pvc::FailAcquisitionAt(k);
+      std::string out;
+      tArretes* t = tour::Run(f, *g, pvc::OptionsWord(0, Important), &out);
+      pvc::FailAcquisitionAt(0);
+      if (t) {
+        EXPECT_TRUE(tour::IsTour(*t));
+        delete t;
+        break;
+      }
+      EXPECT_NE(out.find(": erreur, "), std::string::npos) << "acquisition " << k << "\n" << out;
+      ASSERT_LT(k, 1000u);
+    }
+    EXPECT_GT(k, 5u);
+  }
 }
 
 }  // namespace
