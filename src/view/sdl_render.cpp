@@ -35,7 +35,8 @@ struct Placed {
     const Bounds b(v);
     for (size_t i = 0; i < points.size(); ++i) {
       const double x = v.PX(points[i].x), y = v.PY(points[i].y);
-      const int beyond = (x < b.lo) | (x > b.hx) << 1 | (y < b.lo) << 2 | (y > b.hy) << 3;
+      // Written so that a NaN is beyond every side.
+      const int beyond = (x >= b.lo ? 0 : 1) | (x <= b.hx ? 0 : 2) | (y >= b.lo ? 0 : 4) | (y <= b.hy ? 0 : 8);
       if (beyond != 0) {
         at[i] = {kBeyond, static_cast<int16_t>(beyond)};
         continue;
@@ -66,15 +67,16 @@ void Segment(SDL_Renderer* r, const Viewport& v, const std::vector<FPoint>& at, 
   if (a.x != Placed::kBeyond && b.x != Placed::kBeyond) return Line(r, a.x, a.y, b.x, b.y, width);
   if ((p.Beyond(i) & p.Beyond(j)) != 0) return;
   double x1 = v.PX(at[i].x), y1 = v.PY(at[i].y), x2 = v.PX(at[j].x), y2 = v.PY(at[j].y);
+  if (!std::isfinite(x1 + y1 + x2 + y2)) return;  // a ring node gone astray
   const Bounds bounds(v);
   const double lo = bounds.lo, hx = bounds.hx, hy = bounds.hy;
   // Liang-Barsky: the part of the segment, t in [t0, t1], inside the rectangle.
   const double dx = x2 - x1, dy = y2 - y1;
   double t0 = 0, t1 = 1;
-  const auto keep = [&](double p, double q) {  // the side where p t <= q
-    if (p == 0) return q >= 0;
-    const double t = q / p;
-    if (p < 0) {
+  const auto keep = [&](double d, double room) {  // the side where d t <= room
+    if (d == 0) return room >= 0;
+    const double t = room / d;
+    if (d < 0) {
       if (t > t1) return false;
       t0 = std::fmax(t0, t);
     } else {
@@ -111,7 +113,7 @@ void Dots(SDL_Renderer* r, const Placed& p, int side) {
 
 Marks MarksFor(double room) {
   if (room >= 150) return {5, 2};
-  if (room >= 40) return {3, 1};
+  if (room >= 60) return {3, 1};
   if (room >= 2) return {1, 1};
   return {0, 1};
 }
