@@ -1,0 +1,25 @@
+// pvc-bench's command line: what to run, on which instances, and how to print it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct Settings {
+  std::vector<std::string> sizes = {"200", "1000", "2000"};
+  std::vector<std::string> files;  // TSPLIB files; generated instances when empty
+  std::vector<int> rows = {0, 1, 2, 3, 4, 5, 6};
+  unsigned seed = 1, reps = 1, repeat = 1, range = 1000, option = 0, max_exact = 12, max_net = 500;
+  std::string optima, tours, svg;
+  bool csv = false;
+};
+
+/// Parses the command line into *s; -1 to go on, else the exit status (0 after --help, 2
+/// for a usage error, reported on standard error).
+int ParseArguments(int argc, char** argv, Settings* s);
+
+/// The items of a comma-separated list; empty items inside the list are kept.
+std::vector<std::string> Split(const char* s);
+
+}  // namespace bench
