@@ -399,7 +399,7 @@ class NearPlaces {
   // Visits the nodes of the vertices to place where a new arc may serve a vertex at its
   // rank or better, updates those places and then the nodes' summaries.
   void Serve(uint32_t k) {
-    if (rest_.Live(k) == 0) return;
+    if (!rest_.Live(k)) return;
     const double top = static_cast<double>(top_[k]);
     const double fv = rest_.WeightFloor(k, v_);
     if (rest_.WeightFloor(k, a_) + fv - wav_ > top && fv + rest_.WeightFloor(k, b_) - wvb_ > top) return;
@@ -461,7 +461,7 @@ class NearPlaces {
       if (l < least || (l == least && lv < least_v)) least = l, least_v = lv;
     };
     const uint32_t child = rest_.Child(k);
-    if (rest_.Live(k) == 0) {
+    if (!rest_.Live(k)) {
     } else if (child != 0) {
       for (uint32_t c = child; c < child + 2; ++c) take(top_[c], least_[c], least_v_[c]);
     } else {

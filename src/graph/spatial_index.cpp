@@ -48,7 +48,7 @@ void SpatialIndex::Fill(Point* points, uint32_t k, uint32_t begin, uint32_t end,
   node.begin = begin;
   node.end = end;
   node.parent = parent;
-  node.live = end - begin;
+  node.live = end - begin <= kLeafSize ? end - begin : 2;
   node.child = 0;
   for (int a = 0; a < 2; ++a) node.lo[a] = node.hi[a] = points[begin].c[a];
   for (uint32_t p = begin; p < end; ++p)
@@ -84,13 +84,17 @@ double SpatialIndex::BoxKey(const Node& k, int u) const {
 void SpatialIndex::Remove(int v) {
   const uint32_t p = pos_[v];
   dead_[p] = 1;
-  // Every node above loses a live point; boxes shrink to their live points as long as a
-  // box changes (a point inside its box leaves the boxes above as they are).
-  bool shrink = true;
-  for (uint32_t k = leaf_[p];; k = nodes_[k].parent) {
-    --nodes_[k].live;
-    if (shrink) shrink = nodes_[k].live == 0 || Tighten(k, &xy_[2 * p]);
-    if (k == 0) break;
+  // The leaf loses a point; a node left empty makes its parent lose a child. Boxes shrink
+  // to their live points as long as a box changes (a point inside its box leaves the boxes
+  // above as they are), so most removals stop near the leaf.
+  uint32_t k = leaf_[p];
+  --nodes_[k].live;
+  for (bool shrink = true;;) {
+    const bool emptied = nodes_[k].live == 0;
+    if (shrink) shrink = emptied || Tighten(k, &xy_[2 * p]);
+    if (k == 0 || (!emptied && !shrink)) break;
+    k = nodes_[k].parent;
+    if (emptied) --nodes_[k].live;
   }
 }
 

@@ -69,8 +69,8 @@ class SpatialIndex {
   uint32_t End(uint32_t k) const { return nodes_[k].end; }
   int At(uint32_t pos) const { return order_[pos]; }
   bool LiveAt(uint32_t pos) const { return !dead_[pos]; }
-  /// Live points under node k.
-  uint32_t Live(uint32_t k) const { return nodes_[k].live; }
+  /// False once every point under node k is removed.
+  bool Live(uint32_t k) const { return nodes_[k].live != 0; }
   uint32_t LeafOf(int v) const { return leaf_[pos_[v]]; }
   /// A weight that the weight from vertex u to any live point of node k reaches.
   double WeightFloor(uint32_t k, int u) const {
@@ -85,7 +85,7 @@ class SpatialIndex {
     uint32_t begin, end;  // its points: order_[begin .. end-1]
     uint32_t child;       // first of its two children (the second follows); 0 for a leaf
     uint32_t parent;
-    uint32_t live;        // points not removed
+    uint32_t live;        // a leaf's points not removed; a parent's children not emptied
   };
 
   struct Point {
