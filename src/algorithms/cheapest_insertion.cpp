@@ -397,16 +397,18 @@ class NearPlaces {
   }
 
   // Visits the nodes of the vertices to place where a new arc may serve a vertex at its
-  // rank or better, updates those places and then the nodes' summaries.
-  void Serve(uint32_t k) {
-    if (!rest_.Live(k)) return;
+  // rank or better, updates those places and then the summaries of the nodes where a
+  // place changed; true when one did.
+  bool Serve(uint32_t k) {
+    if (!rest_.Live(k)) return false;
     const double top = static_cast<double>(top_[k]);
     const double fv = rest_.WeightFloor(k, v_);
-    if (rest_.WeightFloor(k, a_) + fv - wav_ > top && fv + rest_.WeightFloor(k, b_) - wvb_ > top) return;
+    if (rest_.WeightFloor(k, a_) + fv - wav_ > top && fv + rest_.WeightFloor(k, b_) - wvb_ > top) return false;
     const uint32_t child = rest_.Child(k);
+    bool changed = false;
     if (child != 0) {
-      Serve(child);
-      Serve(child + 1);
+      changed = Serve(child);
+      changed = Serve(child + 1) || changed;
     } else {
       const Graphe& g = *g_;
       for (uint32_t pos = rest_.Begin(k); pos < rest_.End(k); ++pos) {
@@ -414,11 +416,11 @@ class NearPlaces {
         const int j = rest_.At(pos);
         const long long wjv = g.GetDistinct(j, v_);
         const long long ra = Rank(g.GetDistinct(j, a_) + wjv - wav_), rv = Rank(wjv + g.GetDistinct(j, b_) - wvb_);
-        if (ra < rank_[j] || (ra == rank_[j] && order_[a_] < order_[place_[j]])) Keep(j, ra, a_);
-        if (rv < rank_[j] || (rv == rank_[j] && order_[v_] < order_[place_[j]])) Keep(j, rv, v_);
+        if (ra < rank_[j] || (ra == rank_[j] && order_[a_] < order_[place_[j]])) Keep(j, ra, a_), changed = true;
+        if (rv < rank_[j] || (rv == rank_[j] && order_[v_] < order_[place_[j]])) Keep(j, rv, v_), changed = true;
       }
     }
-    RestNode(k);
+    return changed && RestNode(k);
   }
 
   // Finds j's cheapest place (first in ring order on ties) among the tour's arcs.
