@@ -22,8 +22,9 @@ void Usage() {
       "  --repeat K     runs of each algorithm on each instance; the best time is\n"
       "                 reported (default 1)\n"
       "  --range R      coordinate range (default 1000), factor 1\n"
-      "  --kind K       generated instances: uniform (default) or clustered (n/10 normal\n"
-      "                 clouds of standard deviation range/sqrt(n) around uniform centres)\n"
+      "  --kind LIST    generated instances, comma separated: uniform (default) or\n"
+      "                 clustered (n/10 normal clouds of standard deviation range/sqrt(n)\n"
+      "                 around uniform centres); each size gets every kind\n"
       "  --option B     the solve option number passed in bits 24-31 (default 0)\n"
       "  --max-exact N  largest n for ASepEval (default 12)\n"
       "  --max-net N    largest n for HElastique (default 500)\n"
@@ -110,11 +111,15 @@ int ParseArguments(int argc, char** argv, Settings* s) {
       }
       ++i;
     } else if (v && a == "--kind") {
-      if (!ParseKind(v, &s->kind)) {
-        Message("--kind %s: usage: --kind uniform|clustered (see --help)", v);
-        return 2;
+      s->kinds.clear();
+      for (const std::string& w : Split(v)) {
+        s->kinds.push_back(Kind::kUniform);
+        if (!ParseKind(w, &s->kinds.back())) {
+          Message("--kind %s: usage: --kind uniform,clustered or either (see --help)", v);
+          return 2;
+        }
       }
-      s->kind_given = true, ++i;
+      s->kinds_given = true, ++i;
     } else if (a == "--csv") {
       s->csv = true;
     } else if (v && number) {
@@ -141,7 +146,7 @@ int ParseArguments(int argc, char** argv, Settings* s) {
     }
   }
   if (s->repeat == 0) s->repeat = 1;
-  if ((sizes_given || s->kind_given) && !s->files.empty()) {
+  if ((sizes_given || s->kinds_given) && !s->files.empty()) {
     Message("%s and --tsplib exclude each other", sizes_given ? "--n" : "--kind");
     return 2;
   }

@@ -15,8 +15,8 @@ struct Settings {
   unsigned seed = 1, reps = 1, repeat = 1, range = 1000, option = 0, max_exact = 12, max_net = 500;
   std::string optima, tours, svg;
   bool csv = false;
-  Kind kind = Kind::kUniform;  // generated instances
-  bool kind_given = false;
+  std::vector<Kind> kinds = {Kind::kUniform};  // generated instances
+  bool kinds_given = false;
   /// --shard K/N: this process runs part shard of shards (shards 0: the whole run list).
   unsigned shard = 0, shards = 0;
   /// --merge FILE...: the shard files to merge (no run then).

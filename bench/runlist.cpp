@@ -52,7 +52,8 @@ RunList BuildRunList(const Settings& s) {
     for (const std::string& size : s.sizes) {
       const unsigned n = static_cast<unsigned>(strtoul(size.c_str(), nullptr, 0));
       if (n < 2) continue;
-      for (unsigned r = 0; r < s.reps; ++r) list.instances.push_back({"", s.kind, n, s.seed + r});
+      for (Kind kind : s.kinds)
+        for (unsigned r = 0; r < s.reps; ++r) list.instances.push_back({"", kind, n, s.seed + r});
     }
   }
   for (unsigned i = 0; i < list.instances.size(); ++i)
@@ -111,8 +112,10 @@ std::string SweepDefinition(const Settings& s, const RunList& list) {
     if (!s.optima.empty()) def += " --optima " + s.optima;
   } else {
     for (const InstanceSpec& inst : list.instances)
-      if (inst.seed == s.seed) items.push_back(std::to_string(inst.n));
-    def = "--n " + Join(items) + " --kind " + KindName(s.kind) + " --reps " + std::to_string(s.reps) + " --range " +
+      if (inst.seed == s.seed && inst.kind == s.kinds[0]) items.push_back(std::to_string(inst.n));
+    std::vector<std::string> kinds;
+    for (Kind kind : s.kinds) kinds.push_back(KindName(kind));
+    def = "--n " + Join(items) + " --kind " + Join(kinds) + " --reps " + std::to_string(s.reps) + " --range " +
           std::to_string(s.range);
   }
   items.clear();

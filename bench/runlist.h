@@ -34,8 +34,9 @@ struct RunList {
   std::vector<RunEntry> runs;  // instance by instance, rows in the order of --algo
 };
 
-/// The run list of the settings: sizes (n >= 2) in order, each with its --reps seeds, or
-/// the files in order; in each, the rows of --algo.
+/// The run list of the settings: sizes (n >= 2) in order, each with every kind of --kind
+/// in order and each kind with its --reps seeds, or the files in order; in each instance,
+/// the rows of --algo.
 RunList BuildRunList(const Settings& s);
 
 /// A rough cost of one run in nanoseconds of this machine, from the algorithm's growth and

@@ -89,6 +89,7 @@ JobCompType=jobcomp/none
 SwitchType=switch/none
 MpiDefault=none
 SchedulerType=sched/backfill
+SchedulerParameters=sched_interval=1,bf_interval=1
 SelectType=select/cons_tres
 SelectTypeParameters=CR_CPU
 ReturnToService=2
