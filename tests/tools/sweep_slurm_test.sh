@@ -8,9 +8,9 @@ set -euo pipefail
 bench=$1 src=$2
 tmp=$(mktemp -d)
 cluster=$tmp/cluster
-trap '"$src/tests/tools/one-node-slurm.sh" stop "$cluster"; rm -rf "$tmp"' EXIT
+trap '"$src/tools/one-node-slurm.sh" stop "$cluster"; rm -rf "$tmp"' EXIT
 status=0
-"$src/tests/tools/one-node-slurm.sh" start "$cluster" >"$tmp/env" 2>"$tmp/start.log" || status=$?
+"$src/tools/one-node-slurm.sh" start "$cluster" >"$tmp/env" 2>"$tmp/start.log" || status=$?
 if [ "$status" -eq 77 ]; then
   echo "SKIPPED: $(cat "$tmp/start.log")"
   exit 77
