@@ -30,9 +30,9 @@ TEST(Kinds, NormalPairsAreStandardNormal) {
     sum += a + b, squares += a * a + b * b, product += a * b;
     within_one += (std::fabs(a) < 1) + (std::fabs(b) < 1);
   }
-  EXPECT_NEAR(sum / (2.0 * pairs), 0, 0.01);
+  EXPECT_NEAR(sum / pairs, 0, 0.01);
   EXPECT_NEAR(squares / (2.0 * pairs), 1, 0.01);
-  EXPECT_NEAR(product / pairs, 0, 0.01);                  // the two of a pair independent
+  EXPECT_NEAR(product / pairs, 0, 0.01);                  // the two of a pair uncorrelated
   EXPECT_NEAR(within_one / (2.0 * pairs), 0.6827, 0.005);  // the normal's share within one deviation
 }
 

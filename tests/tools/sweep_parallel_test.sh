@@ -40,8 +40,7 @@ check clustered 5 3 0 --kind clustered --n 9,40,120 --reps 2 --max-exact 9 --max
 check uniform 4 2 0 --kind uniform,clustered --n 30,200 --reps 3 --algo 0,1,2,4 --option 3
 # TSPLIB files with their gaps, one of them unreadable (skipped in its part, status 1).
 check files 3 3 1 --tsplib "$tmp/none.tsp,$data/burma14.tsp,$data/gr24.tsp,$data/berlin52.tsp" --optima "$data/OPTIMA" --algo 0,2,3,4
-# One part; more parts than runs (most parts empty).
-check one 1 2 0 --n 25 --algo 0,2
+# More parts than runs: most parts empty.
 check many 9 3 0 --n 25 --algo 0,2
 
 # Options pass through unchanged: a refused one fails every part and leaves no merged file.
