@@ -48,8 +48,7 @@ void Usage() {
       "Columns for TSPLIB files: instance, n, algorithm, length, optimum, gap %% =\n"
       "(length - optimum) / optimum, ms; '-' where no optimum is known.\n"
       "Exit status: 0, 1 when a file was skipped, a run failed or --merge refused its\n"
-      "files, 2 for a usage error,\n"
-      "130 after Ctrl-C.\n");
+      "files, 2 for a usage error, 130 after Ctrl-C (a part then has no end line).\n");
 }
 
 // K/N with 0 <= K < N, both whole decimal numbers.
