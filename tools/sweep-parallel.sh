@@ -6,10 +6,11 @@
 #
 # Part K of PARTS runs `pvc-bench --shard K/PARTS OPTIONS`; its rows land in DIR/part-K.csv
 # (its notes in DIR/part-K.err), then DIR/merged.csv receives the CSV the same options give
-# in one process. PARTS defaults to twice the job slots, so that a slow part does not hold
-# the others up; JOBS (parallel's -j) to one per core. With --sshloginfile the parts run on
-# the machines listed there (see parallel's manual); pvc-bench and the TSPLIB files named
-# in the options must then be at the same paths on each.
+# in one process; the files of an earlier sweep in DIR are replaced. PARTS defaults to
+# twice the job slots, so that a slow part does not hold the others up; JOBS (parallel's
+# -j) to one per core. With --sshloginfile the parts run on the machines listed there (see
+# parallel's manual); pvc-bench and the TSPLIB files named in the options must then be at
+# the same paths on each.
 #
 # PVC_BENCH names the pvc-bench to run; by default build/pvc-bench beside this script's
 # folder, else pvc-bench on the PATH. Exit status: 0; 1 when a part failed (the merge still
