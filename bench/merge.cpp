@@ -62,7 +62,7 @@ bool ReadPart(const std::string& file, Part* p, std::string* error) {
   std::string rest;
   unsigned v[4] = {};
   if (lines.empty() || !Scan(lines[0], "# pvc-bench shard %u/%u holds %u of %u runs: ", v, 4, &rest) ||
-      v[0] >= v[1] || !ParseRanges(rest, v[3], &p->held) || p->held.size() != v[2]) {
+      v[0] >= v[1] || !ParseRanges(rest, v[3], v[2], &p->held) || p->held.size() != v[2]) {
     *error = at(0) + "not the output of a part of a sweep (pvc-bench --shard K/N)";
     return false;
   }
@@ -116,28 +116,28 @@ bool MergeParts(const std::vector<std::string>& files, std::string* merged, std:
   std::vector<Part> parts(files.size());
   for (size_t i = 0; i < files.size(); ++i)
     if (!ReadPart(files[i], &parts[i], error)) return false;
+  // Maps rather than arrays: memory follows the files, whatever counts their lines claim.
   const Part& first = parts[0];
-  std::vector<const Part*> by_k(first.n, nullptr);
-  std::vector<const Part*> holder(first.total, nullptr);
+  std::map<unsigned, const Part*> by_k, holder;  // part number, run number -> its part
   std::map<unsigned, const std::string*> rows;
   for (const Part& p : parts) {
     if (p.n != first.n || p.total != first.total || p.sweep != first.sweep || p.header != first.header) {
       *error = p.file + ": part of another sweep than " + first.file;
       return false;
     }
-    if (by_k[p.k]) {
+    const auto part = by_k.emplace(p.k, &p);
+    if (!part.second) {
       *error = p.file + ": part " + std::to_string(p.k) + "/" + std::to_string(p.n) + " again, as " +
-               by_k[p.k]->file;
+               part.first->second->file;
       return false;
     }
-    by_k[p.k] = &p;
     for (unsigned run : p.held) {
-      if (holder[run]) {
-        *error = p.file + ": holds run " + std::to_string(run) + " as " + holder[run]->file +
+      const auto held = holder.emplace(run, &p);
+      if (!held.second) {
+        *error = p.file + ": holds run " + std::to_string(run) + " as " + held.first->second->file +
                  " does: parts of different splits";
         return false;
       }
-      holder[run] = &p;
     }
     for (const auto& row : p.rows)
       if (!rows.emplace(row.first, &row.second).second) {
@@ -145,14 +145,15 @@ bool MergeParts(const std::vector<std::string>& files, std::string* merged, std:
         return false;
       }
   }
-  for (unsigned k = 0; k < first.n; ++k)
-    if (!by_k[k]) {
+  // Numbers below n (below total) all present: the first gap, if any, is at most at size().
+  for (unsigned k = 0; by_k.size() < first.n; ++k)
+    if (!by_k.count(k)) {
       *error = "part " + std::to_string(k) + "/" + std::to_string(first.n) + " missing (the sweep of " + first.file +
                ")";
       return false;
     }
-  for (unsigned run = 0; run < first.total; ++run)
-    if (!holder[run]) {
+  for (unsigned run = 0; holder.size() < first.total; ++run)
+    if (!holder.count(run)) {
       *error = first.file + ": run " + std::to_string(run) + " held by no part: parts of different splits";
       return false;
     }

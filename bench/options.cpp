@@ -111,12 +111,15 @@ int ParseArguments(int argc, char** argv, Settings* s) {
       ++i;
     } else if (v && a == "--kind") {
       s->kinds.clear();
+      bool known = true;
       for (const std::string& w : Split(v)) {
-        s->kinds.push_back(Kind::kUniform);
-        if (!ParseKind(w, &s->kinds.back())) {
-          Message("--kind %s: usage: --kind uniform,clustered or either (see --help)", v);
-          return 2;
-        }
+        Kind kind = Kind::kUniform;
+        known = ParseKind(w, &kind) && known;
+        s->kinds.push_back(kind);
+      }
+      if (!known || s->kinds.empty()) {
+        Message("--kind %s: usage: --kind uniform,clustered or either (see --help)", v);
+        return 2;
       }
       s->kinds_given = true, ++i;
     } else if (a == "--csv") {

@@ -138,7 +138,7 @@ std::string FormatRanges(const std::vector<unsigned>& sorted) {
   return out;
 }
 
-bool ParseRanges(const std::string& text, unsigned limit, std::vector<unsigned>* out) {
+bool ParseRanges(const std::string& text, unsigned limit, size_t count, std::vector<unsigned>* out) {
   out->clear();
   const char* p = text.c_str();
   while (*p) {
@@ -152,7 +152,8 @@ bool ParseRanges(const std::string& text, unsigned limit, std::vector<unsigned>*
       last = strtoul(p + 1, &end, 10);
       p = end;
     }
-    if (last < first || last >= limit || (!out->empty() && first <= out->back())) return false;
+    if (last < first || last >= limit || (!out->empty() && first <= out->back()) || last - first >= count - out->size())
+      return false;
     for (unsigned long v = first; v <= last; ++v) out->push_back(static_cast<unsigned>(v));
     if (*p == ',' && p[1]) ++p;
     else if (*p) return false;

@@ -55,8 +55,8 @@ std::string SweepDefinition(const Settings& s, const RunList& list);
 unsigned FileDimension(const std::string& path);
 
 /// Run numbers as ranges, "0-3,7,9-10" (empty for none), and back: false on a bad list,
-/// one not ascending, or a number of limit or more.
+/// one not ascending, a number of limit or more, or more than count numbers.
 std::string FormatRanges(const std::vector<unsigned>& sorted);
-bool ParseRanges(const std::string& text, unsigned limit, std::vector<unsigned>* out);
+bool ParseRanges(const std::string& text, unsigned limit, size_t count, std::vector<unsigned>* out);
 
 }  // namespace bench
