@@ -94,7 +94,8 @@ std::vector<unsigned> SplitRuns(const Settings& s, const RunList& list, unsigned
   std::vector<size_t> order(count);
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return cost[a] > cost[b]; });
-  std::vector<unsigned long long> load(parts, 0);
+  // Beyond one part a run, the parts stay empty: no load is kept for them.
+  std::vector<unsigned long long> load(std::max<size_t>(1, std::min<size_t>(parts, count)), 0);
   std::vector<unsigned> part(count, 0);
   for (size_t i : order) {
     const unsigned k = static_cast<unsigned>(std::min_element(load.begin(), load.end()) - load.begin());
