@@ -1,5 +1,6 @@
-// The instances pvc-bench runs on: generated ones (the form `random` makes, from a seed) and
-// TSPLIB files (read one at a time, a file that cannot be read reported and skipped).
+// The instances pvc-bench runs on: generated ones (uniform or clustered, from a seed) and
+// TSPLIB files (read one at a time, a file that cannot be read reported and skipped),
+// walked in the order of the run list, each with the runs this process holds on it.
 #pragma once
 
 #include <map>
@@ -14,7 +15,7 @@ class Bench;
 
 /// One instance to run.
 struct Job {
-  std::string name;       // TSPLIB NAME, or randomN-sS for a generated one
+  std::string name;       // TSPLIB NAME, or randomN-sS / clusteredN-sS for a generated one
   EuclidianGraphe* g;     // the instance
   const double* picture;  // coordinates for pictures; null without coordinates
   unsigned seed;          // the annealing's random stream starts here
@@ -22,10 +23,8 @@ struct Job {
   long long optimum;      // -1 when unknown
 };
 
-/// Runs the generated instances of the settings, size by size, repetition by repetition.
-void RunGenerated(const Settings& s, Bench* bench);
-
-/// Reads and runs the TSPLIB files of the settings, with their optima where known.
-void RunFiles(const Settings& s, const std::map<std::string, unsigned long long>& optima, Bench* bench);
+/// Runs the run list of the settings, or with --shard the part of it this process holds
+/// (framed for --merge): each instance that holds a run is generated or read once.
+void RunSweep(const Settings& s, const std::map<std::string, unsigned long long>& optima, Bench* bench);
 
 }  // namespace bench

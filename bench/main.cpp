@@ -13,11 +13,17 @@
 // Either kind can be printed as CSV, and each run's tour written as a TOUR file and as an
 // SVG picture. Ctrl-C stops the current run; the program ends with the rows done.
 //
-// options.*: the command line; instances.*: generated instances and files; runs.*: the runs
-// of one instance; measure.*: time, look-ups and memory; output.*: the output forms;
-// console.*: messages and the progress line on standard error.
+// A sweep can be split into parts run anywhere (--shard K/N) and merged (--merge).
+//
+// options.*: the command line; kinds.*: uniform and clustered instances; runlist.*: the run
+// list and its split into parts; instances.*: the instances of the list, generated or
+// read; runs.*: the runs of one instance; measure.*: time, look-ups and memory; output.*:
+// the output forms; merge.*: the merge of the parts; console.*: messages and the progress
+// line on standard error.
 #include <signal.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -26,6 +32,7 @@
 #include "containers/resources.h"
 #include "graph/tsplib.h"
 #include "instances.h"
+#include "merge.h"
 #include "options.h"
 #include "output.h"
 #include "runs.h"
@@ -35,6 +42,20 @@ namespace {
 
 void OnInterrupt(int) { pvc::g_interrupt = 1; }
 
+// --merge: the merged CSV on standard output, written only once every file passed.
+int Merge(const std::vector<std::string>& files) {
+  std::string merged, error;
+  if (!bench::MergeParts(files, &merged, &error)) {
+    bench::Message("--merge: %s", error.c_str());
+    return 1;
+  }
+  if (fwrite(merged.data(), 1, merged.size(), stdout) != merged.size() || fflush(stdout) != 0) {
+    bench::Message("--merge: cannot write the merged rows (%s)", strerror(errno));
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,6 +63,8 @@ int main(int argc, char** argv) {
   Settings s;
   const int usage = ParseArguments(argc, argv, &s);
   if (usage >= 0) return usage;
+  if (!s.merge.empty()) return Merge(s.merge);
+  if (s.shards > 0) s.csv = true;  // a part's rows are for --merge
   std::map<std::string, unsigned long long> optima;
   std::string error;
   if (!s.optima.empty() && !ReadOptima(s.optima.c_str(), &optima, &error)) {
@@ -59,10 +82,7 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &sa, nullptr);
 
   Bench bench(s);
-  if (s.files.empty())
-    RunGenerated(s, &bench);
-  else
-    RunFiles(s, optima, &bench);
+  RunSweep(s, optima, &bench);
   g_progress.Clear();
   if (bench.interrupted || pvc::Interrupted()) return 130;
   return bench.status;

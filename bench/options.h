@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "kinds.h"
+
 namespace bench {
 
 struct Settings {
@@ -13,6 +15,12 @@ struct Settings {
   unsigned seed = 1, reps = 1, repeat = 1, range = 1000, option = 0, max_exact = 12, max_net = 500;
   std::string optima, tours, svg;
   bool csv = false;
+  std::vector<Kind> kinds = {Kind::kUniform};  // generated instances
+  bool kinds_given = false;
+  /// --shard K/N: this process runs part shard of shards (shards 0: the whole run list).
+  unsigned shard = 0, shards = 0;
+  /// --merge FILE...: the shard files to merge (no run then).
+  std::vector<std::string> merge;
 };
 
 /// Parses the command line into *s; -1 to go on, else the exit status (0 after --help, 2

@@ -12,6 +12,7 @@
 #include "algorithms/algorithms.h"
 #include "console.h"
 #include "graph/tour_output.h"
+#include "runlist.h"
 
 namespace bench {
 namespace {
@@ -42,7 +43,20 @@ std::string Gap(const Job& job, unsigned long long len) {
 
 }  // namespace
 
+void PrintShardHead(const Settings& s, const std::string& definition, const std::vector<unsigned>& held,
+                    unsigned total) {
+  printf("# pvc-bench shard %u/%u holds %zu of %u runs: %s\n", s.shard, s.shards, held.size(), total,
+         FormatRanges(held).c_str());
+  printf("# sweep %s\n", definition.c_str());
+}
+
+void PrintShardEnd(const Settings& s, unsigned rows) {
+  printf("# end of shard %u/%u: %u rows\n", s.shard, s.shards, rows);
+  fflush(stdout);
+}
+
 void PrintHeader(const Settings& s, bool generated) {
+  if (s.shards > 0) printf("run,");
   if (s.csv)
     printf("instance,n,algorithm,length,optimum,gap,ms,peak_mib\n");
   else if (generated)
@@ -60,6 +74,7 @@ void PrintRow(const Settings& s, const Job& job, const RunRow& r) {
   const std::string gap = Gap(job, r.len);
   const std::string optimum = job.optimum >= 0 ? std::to_string(job.optimum) : "";
   g_progress.Clear();  // the row starts a clean line
+  if (s.shards > 0) printf("%u,", r.index);
   if (s.csv) {
     printf("%s,%u,%s,%llu,%s,%s,%.3f,%.1f\n", CsvField(job.name).c_str(), n, algo, r.len, optimum.c_str(),
            gap.c_str(), r.ms, r.peak);

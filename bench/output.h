@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "graph/arretes.h"
 #include "instances.h"
@@ -13,6 +14,7 @@ namespace bench {
 
 /// One measured run, as printed.
 struct RunRow {
+  unsigned index;           // number in the run list
   int row;                  // table row of the algorithm
   unsigned long long len;   // the tour's length
   double ms;                // best wall time
@@ -24,7 +26,15 @@ struct RunRow {
 /// The header line of the rows that follow.
 void PrintHeader(const Settings& s, bool generated);
 
-/// One row on standard output, the progress line cleared first.
+/// The lines that open the output of a part (--shard): which part, the runs it holds out
+/// of all, and the sweep's definition.
+void PrintShardHead(const Settings& s, const std::string& definition, const std::vector<unsigned>& held,
+                    unsigned total);
+/// The line that closes the output of a part that ran to its end, with its row count.
+void PrintShardEnd(const Settings& s, unsigned rows);
+
+/// One row on standard output, the progress line cleared first; with --shard the run's
+/// number leads the CSV row.
 void PrintRow(const Settings& s, const Job& job, const RunRow& r);
 
 /// Writes the TOUR file and the picture of a run when the settings ask for them; false,

@@ -9,11 +9,12 @@
 
 namespace bench {
 
-void Bench::Run(const Job& job) {
+void Bench::Run(const Job& job, const std::vector<HeldRun>& runs) {
   const unsigned n = job.g->GetSommets();
   const double ns = job.generated && !s_.csv ? CalibrateLookup(*job.g) : 0;
   if (!s_.svg.empty() && !job.picture) Message("note: %s has no coordinates: no pictures", job.name.c_str());
-  for (int row : s_.rows) {
+  for (const HeldRun& run : runs) {
+    const int row = run.row;
     const char* algo = Algorithmes[row].Name;
     if (pvc::Interrupted()) {
       Message("interrupted before %s on %s", algo, job.name.c_str());
@@ -56,7 +57,8 @@ void Bench::Run(const Job& job) {
       continue;
     }
     const unsigned long long len = job.g->Eval(tour);
-    PrintRow(s_, job, RunRow{row, len, ms, ns, lookups, PeakMemoryMiB()});
+    PrintRow(s_, job, RunRow{run.index, row, len, ms, ns, lookups, PeakMemoryMiB()});
+    ++rows;
     if (!SaveTour(s_, job, algo, tour, len)) status = 1;
     delete tour;
   }

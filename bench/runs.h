@@ -2,10 +2,18 @@
 // (best of --repeat), its peak memory measured, its row printed and its tour saved.
 #pragma once
 
+#include <vector>
+
 #include "instances.h"
 #include "options.h"
 
 namespace bench {
+
+/// A run of the list held by this process: its number in the list and its table row.
+struct HeldRun {
+  unsigned index;
+  int row;
+};
 
 class Bench {
  public:
@@ -16,8 +24,11 @@ class Bench {
   /// True once Ctrl-C stopped a run (or came between runs).
   bool interrupted = false;
 
-  /// Runs every chosen algorithm on the job's instance, in the order of the settings.
-  void Run(const Job& job);
+  /// Rows printed.
+  unsigned rows = 0;
+
+  /// Runs the given runs of the job's instance, in their order.
+  void Run(const Job& job, const std::vector<HeldRun>& runs);
 
  private:
   // A run without a row: stopped by Ctrl-C, or no tour for want of memory.
