@@ -129,7 +129,10 @@ class Scanner {
       if (fd_ >= 0) {
         pollfd p = {fd_, POLLIN, 0};
         const int ready = poll(&p, 1, 100);
-        if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+        if (ready == 0 || (ready < 0 && errno == EINTR)) {
+          progress_.Step(static_cast<uint64_t>(line_));  // the time waited shows too
+          continue;
+        }
         got = read(fd_, buf_, sizeof buf_);
         if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
       } else {
