@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -139,6 +141,16 @@ TEST_F(Files, SaveWritesTheBestTourOrNothing) {
   while (readdir(d) != nullptr) ++entries;
   closedir(d);
   EXPECT_EQ(entries, 3);  // ".", ".." and the tour
+  // A FIFO that nobody reads is refused at once; one that is read gets the tour.
+  const std::string fifo = Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(Exec("save " + fifo), "\nerreur: impossible d'\351crire " + fifo + " (No such device or address)\n");
+  FILE* reader = popen(("cat " + fifo).c_str(), "r");
+  for (int k = 0; k < 500 && Exec("save " + fifo).find("erreur") != std::string::npos; ++k) usleep(10000);
+  std::string got;
+  for (int c; (c = fgetc(reader)) != EOF;) got += static_cast<char>(c);
+  pclose(reader);
+  EXPECT_NE(got.find("TOUR_SECTION\n"), std::string::npos) << got;
 }
 
 }  // namespace
