@@ -19,6 +19,7 @@
 #include "algorithms/algorithms.h"
 #include "containers/progress.h"
 #include "containers/resources.h"
+#include "graph/nearest_walk.h"
 #include "graph/spatial_index.h"
 
 tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
@@ -34,15 +35,15 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   // scanned in that order, so the lowest number wins among equally close vertices; the
   // appended vertex leaves the array, so only candidates cost a look-up.
   const bool indexed = pvc::SpatialIndex::Serves(*e);
-  pvc::SpatialIndex index;
+  pvc::NearestWalk walk;
   const size_t m = indexed ? 1 : n > 1 ? n - 1 : 1;
   pvc::Array<uint32_t> Reste = pvc::NewArray<uint32_t>(m);
   pvc::Array<uint32_t> Poids = Reste ? pvc::NewArray<uint32_t>(m) : nullptr;
   std::unique_ptr<tArretes> a(Poids ? tArretes::New(n) : nullptr);
-  if (!a || (indexed && !index.Build(*e))) return pvc::Fail(kName, Output);
+  if (!a || (indexed && !walk.Build(*e))) return pvc::Fail(kName, Output);
   unsigned count = indexed ? 0 : n > 1 ? n - 1 : 0;
   for (unsigned i = 0; i < count; ++i) Reste[i] = i + 1;
-  if (indexed) index.Remove(0);
+  if (indexed) walk.Start(0);
 
   unsigned LastSommet = 0;
   // One step of the matrix form: the untreated vertex of least weight from LastSommet.
@@ -73,8 +74,7 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
     unsigned MeilleurSommet;
     if (indexed) {
       uint32_t w;
-      MeilleurSommet = static_cast<unsigned>(index.Nearest(static_cast<int>(LastSommet), &w));
-      index.Remove(static_cast<int>(MeilleurSommet));
+      MeilleurSommet = static_cast<unsigned>(walk.Next(&w));
     } else {
       MeilleurSommet = Sweep();
     }

@@ -1,11 +1,35 @@
 #include "graph/arretes.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "containers/resources.h"
 
-tArretes::tArretes(unsigned int s) : Sommets(s), Pointers(nullptr), Pointers2(nullptr), OutOfMemory_(false) {
+namespace {
+constexpr size_t kFirstBlock = 32;       // records of the first block
+constexpr size_t kLargestBlock = 65536;  // records of the largest blocks
+}  // namespace
+
+struct tArretes::Block {
+  Block* older;
+  size_t count;
+  tArrete* Records() {
+    static_assert(sizeof(Block) % alignof(tArrete) == 0, "records follow the header");
+    return reinterpret_cast<tArrete*>(this + 1);
+  }
+};
+
+tArretes::tArretes(unsigned int s)
+    : Sommets(s),
+      Pointers(nullptr),
+      Pointers2(nullptr),
+      OutOfMemory_(false),
+      Blocks(nullptr),
+      Fresh(nullptr),
+      FreshEnd(nullptr),
+      Free(nullptr) {
   size_t entries = s > 1 ? s - 1 : 1;
   Pointers = static_cast<tArrete**>(pvc::Calloc(entries, sizeof(tArrete*)));
   if (Pointers) Pointers2 = static_cast<tArrete**>(pvc::Calloc(entries, sizeof(tArrete*)));
@@ -22,9 +46,39 @@ tArretes::tArretes(tArretes* src) : tArretes(src->Sommets) {
 }
 
 tArretes::~tArretes() {
-  if (Valid()) Clear();
+  FreeBlocks();
   free(Pointers);
   free(Pointers2);
+}
+
+tArrete* tArretes::NewRecord() {
+  tArrete* r = Free;
+  if (r) {
+    Free = static_cast<tArrete*>(r->Next);
+  } else {
+    if (Fresh == FreshEnd) {
+      const size_t count = Blocks ? std::min(2 * Blocks->count, kLargestBlock) : kFirstBlock;
+      Block* b = static_cast<Block*>(pvc::Malloc(sizeof(Block) + count * sizeof(tArrete)));
+      if (!b) return nullptr;
+      b->older = Blocks;
+      b->count = count;
+      Blocks = b;
+      Fresh = b->Records();
+      FreshEnd = Fresh + count;
+    }
+    r = Fresh++;
+  }
+  return new (r) tArrete();
+}
+
+void tArretes::FreeBlocks() {
+  // The records hold nothing to release: the blocks go whole.
+  while (Blocks) {
+    Block* older = Blocks->older;
+    free(Blocks);
+    Blocks = older;
+  }
+  Fresh = FreshEnd = Free = nullptr;
 }
 
 tArretes* tArretes::New(unsigned int s) {
@@ -37,11 +91,11 @@ tArretes* tArretes::New(unsigned int s) {
 }
 
 void tArretes::Clear() {
-  for (uint32_t i = 0; i + 1 < Sommets; ++i) {
-    EradicateLC(Pointers[i]);
-    Pointers[i] = nullptr;
-    Pointers2[i] = nullptr;
-  }
+  if (!Valid()) return;
+  const size_t entries = Sommets > 1 ? Sommets - 1 : 1;
+  memset(Pointers, 0, entries * sizeof(tArrete*));
+  memset(Pointers2, 0, entries * sizeof(tArrete*));
+  FreeBlocks();
 }
 
 bool tArretes::Add(int s1, int s2) {
@@ -52,7 +106,7 @@ bool tArretes::Add(int s1, int s2) {
   tArrete* head = Pointers[s1];
   tArrete* record;
   if (head == nullptr) {
-    record = pvc::New<tArrete>();
+    record = NewRecord();
     if (!record) return OutOfMemory_ = true, false;
     Pointers[s1] = record;
   } else {
@@ -63,7 +117,7 @@ bool tArretes::Add(int s1, int s2) {
       cur = static_cast<tArrete*>(cur->Next);
     }
     if (cur && cur->s2 == s2) return false;
-    record = pvc::New<tArrete>();
+    record = NewRecord();
     if (!record) return OutOfMemory_ = true, false;
     if (last == nullptr) {
       head->InsertElementBefore(record);
@@ -104,7 +158,8 @@ bool tArretes::Remove(int s1, int s2) {
   if (Pointers2[s2 - 1] == t) Pointers2[s2 - 1] = t->GetNext2();
   t->EradicateFromLC();
   t->EradicateFromLC2();
-  delete t;
+  t->Next = Free;
+  Free = t;
   return true;
 }
 

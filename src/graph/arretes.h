@@ -86,6 +86,14 @@ class tArretes {
   tArrete** Pointers;   ///< Sommets-1 row heads: records (i, j>i), ascending j
   tArrete** Pointers2;  ///< Sommets-1 column heads, entry j-1: records (i<j, j), ascending i
   bool OutOfMemory_;    ///< an allocation of a record or a conversion failed
+  // The records live in blocks the set owns, each twice the one before up to a bound, and
+  // are handed out in address order; a removed record waits in a free list (through its
+  // Next link) for the next Add.
+  struct Block;
+  Block* Blocks;      ///< newest first
+  tArrete* Fresh;     ///< next never-used record of the newest block
+  tArrete* FreshEnd;  ///< end of the newest block
+  tArrete* Free;      ///< removed records
 
  public:
   /// An empty set over s vertices (s >= 2); check Valid() afterwards.
@@ -98,8 +106,8 @@ class tArretes {
 
   /// Allocates an empty set; null when the allocation fails.
   static tArretes* New(unsigned int s);
-  /// Bytes a tour over s vertices holds: the heads, and s records with the allocator's
-  /// overhead of each (taken as 16 bytes).
+  /// Bytes a tour over s vertices holds at most: the heads, and s records with 16 bytes
+  /// each for the unused end of the last block.
   static unsigned long long TourBytes(unsigned long long s) {
     return s * (2 * sizeof(tArrete*) + sizeof(tArrete) + 16);
   }
@@ -135,6 +143,11 @@ class tArretes {
   tArrete* CircuitAsLinkedList();
 
  private:
+  /// A record of (0, 0) with null links, from the free list or the blocks; null when a new
+  /// block cannot be allocated.
+  tArrete* NewRecord();
+  /// Frees every block; the set's records are gone.
+  void FreeBlocks();
   /// The first neighbour of v, in neighbour order, other than prev; -1 when there is none:
   /// the step of a walk along a tour that came to v from prev.
   int NextAlong(int v, int prev) const;
