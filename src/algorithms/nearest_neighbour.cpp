@@ -40,7 +40,11 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   pvc::Array<uint32_t> Reste = pvc::NewArray<uint32_t>(m);
   pvc::Array<uint32_t> Poids = Reste ? pvc::NewArray<uint32_t>(m) : nullptr;
   std::unique_ptr<tArretes> a(Poids ? tArretes::New(n) : nullptr);
-  if (!a || (indexed && !walk.Build(*e))) return pvc::Fail(kName, Output);
+  // The vertices in the order found, linked into the set at the end; when every step is
+  // drawn, the set grows step by step instead.
+  pvc::Array<uint32_t> Chemin = a && interval == 0 ? pvc::NewArray<uint32_t>(n) : nullptr;
+  if (!a || (interval == 0 && !Chemin) || (indexed && !walk.Build(*e))) return pvc::Fail(kName, Output);
+  if (Chemin) Chemin[0] = 0;
   unsigned count = indexed ? 0 : n > 1 ? n - 1 : 0;
   for (unsigned i = 0; i < count; ++i) Reste[i] = i + 1;
   if (indexed) walk.Start(0);
@@ -79,14 +83,21 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
       MeilleurSommet = Sweep();
     }
     if (Output >= Detailed) printf("HPlusProcheVoisin: insertion de %d apres %d\n", MeilleurSommet, LastSommet);
-    a->Add(static_cast<int>(MeilleurSommet), static_cast<int>(LastSommet));
-    LastSommet = MeilleurSommet;
-    if (interval != 0) {
+    if (Chemin) {
+      Chemin[k] = MeilleurSommet;
+    } else {
+      a->Add(static_cast<int>(MeilleurSommet), static_cast<int>(LastSommet));
       e->Draw(a.get(), nullptr);
       pvc::DrawPause(interval);
     }
+    LastSommet = MeilleurSommet;
   }
-  a->Add(static_cast<int>(LastSommet), 0);
+  if (Chemin) {
+    walk = pvc::NearestWalk();  // its memory is free for the set's
+    a->AddCircuit(&Chemin[0], n);
+  } else {
+    a->Add(static_cast<int>(LastSommet), 0);
+  }
   if (a->OutOfMemory()) return pvc::Fail(kName, Output);
   if (Output >= Important) printf("HPlusProcheVoisin: fin, circuit de longueur %llu trouve\n", e->Eval(a.get()));
   return a.release();

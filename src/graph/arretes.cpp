@@ -148,6 +148,60 @@ bool tArretes::Add(int s1, int s2) {
   }
 }
 
+bool tArretes::AddCircuit(const uint32_t* c, unsigned count) {
+  const uint32_t n = Sommets;
+  bool tour = Blocks == nullptr && count == n && n >= 3;
+  // The place of each vertex in c, which tells its two neighbours along the walk.
+  pvc::Array<uint32_t> at = tour ? pvc::NewArray<uint32_t>(n) : nullptr;
+  Block* block = at ? static_cast<Block*>(pvc::Malloc(sizeof(Block) + size_t{n} * sizeof(tArrete))) : nullptr;
+  if (tour && !block) return OutOfMemory_ = true, false;
+  if (tour) {
+    memset(at.get(), 0xFF, sizeof(uint32_t) * n);
+    for (uint32_t i = 0; i < n && tour; ++i) {
+      tour = c[i] < n && at[c[i]] == UINT32_MAX;
+      if (tour) at[c[i]] = i;
+    }
+  }
+  if (!tour) {
+    free(block);
+    for (unsigned i = 0; i < count; ++i) Add(static_cast<int>(c[i]), static_cast<int>(c[i + 1 < count ? i + 1 : 0]));
+    return !OutOfMemory_;
+  }
+  block->older = nullptr;
+  block->count = n;
+  Blocks = block;
+  tArrete* rec = block->Records();
+  Fresh = FreshEnd = rec;
+  // A tour of n >= 3 vertices has n distinct edges, two at each vertex. Row v takes the
+  // edges to its larger neighbours, ascending, the records laid out row after row; since
+  // rows come in ascending order, each record joins the end of its column.
+  for (uint32_t v = 0; v + 1 < n; ++v) {
+    const uint32_t i = at[v];
+    uint32_t x = c[i > 0 ? i - 1 : n - 1], y = c[i + 1 < n ? i + 1 : 0];
+    if (x > y) std::swap(x, y);
+    tArrete* prev = nullptr;
+    for (const uint32_t w : {x, y}) {
+      if (w < v) continue;
+      tArrete* r = new (FreshEnd++) tArrete();
+      r->s1 = static_cast<int>(v);
+      r->s2 = static_cast<int>(w);
+      if (prev)
+        prev->InsertElementAfter(r);
+      else
+        Pointers[v] = r;
+      prev = r;
+      // A column holds at most two records: its head, if any, is its end.
+      tArrete*& column = Pointers2[w - 1];
+      if (column)
+        column->InsertAtEnd2(r);
+      else
+        column = r;
+    }
+  }
+  Fresh = FreshEnd;
+  return true;
+}
+
 bool tArretes::Remove(int s1, int s2) {
   OrderPair(s1, s2);
   if (s1 == s2 || static_cast<uint32_t>(s2) >= Sommets || Pointers[s1] == nullptr) return false;

@@ -122,6 +122,12 @@ class tArretes {
   /// Adds the edge; false when invalid (s1 = s2, a vertex >= Sommets), already present,
   /// or when its record cannot be allocated (OutOfMemory() then becomes true).
   bool Add(int s1, int s2);
+  /// Adds the edges of the closed walk c[0], c[1], ..., c[count-1], c[0]: the set that Add
+  /// of each edge in that order gives (invalid and repeated edges skipped). False once the
+  /// set is out of memory. Into a set that never held a record, a walk through every
+  /// vertex once is linked in two passes over the vertices, rows then columns, instead of
+  /// a search per edge.
+  bool AddCircuit(const uint32_t* c, unsigned count);
   /// Removes and deletes the edge; false when it is absent or invalid.
   bool Remove(int s1, int s2);
   /// True when the edge is in the set, and for s1 = s2.

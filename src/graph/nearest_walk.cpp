@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace pvc {
 
 namespace {
-constexpr unsigned kBucket = 8;           // most points a bucket holds
-constexpr double kSlack = 1 - 0x1p-20;    // keys are compared with this margin
+constexpr unsigned kBucket = 8;         // most points a bucket of the median tree holds
+constexpr unsigned kCellLimit = 64;     // most points a cell of the grid tree may hold
+constexpr double kSlack = 1 - 0x1p-20;  // keys are compared with this margin
 }  // namespace
 
 bool NearestWalk::Build(const EuclidianGraphe& g) {
@@ -15,8 +17,8 @@ bool NearestWalk::Build(const EuclidianGraphe& g) {
   rule_ = g.GetMetric();
   n_ = g.GetSommets();
   points_weigh_ = rule_ == Metric::kTruncated && !g.Stored();
-  // The least depth whose buckets hold at most kBucket points: each then holds at least
-  // kBucket / 2, so none starts empty.
+  // The least depth whose median buckets hold at most kBucket points: each then holds at
+  // least kBucket / 2, so none starts empty; grid cells hold about as many on average.
   depth_ = 0;
   while (n_ > static_cast<unsigned long long>(kBucket) << depth_) ++depth_;
   leaves_ = uint32_t{1} << depth_;
@@ -26,21 +28,105 @@ bool NearestWalk::Build(const EuclidianGraphe& g) {
   axis_ = NewArray<uint8_t>(leaves_);
   live_ = NewArray<uint8_t>(size_t{2} * leaves_);
   if (!points_ || !begin_ || !cut_ || !axis_ || !live_) return false;
-  const double* file = g.GetFilePoints();
+  file_ = g.GetFilePoints();
   double lo[2] = {HUGE_VAL, HUGE_VAL}, hi[2] = {-HUGE_VAL, -HUGE_VAL};
-  for (unsigned v = 0; v < n_; ++v) {
-    Point& p = points_[v];
-    p.c[0] = file ? file[2 * v] : g.GetCoords(static_cast<int>(v))->x;
-    p.c[1] = file ? file[2 * v + 1] : g.GetCoords(static_cast<int>(v))->y;
-    p.v = static_cast<int>(v);
+  for (unsigned v = 0; v < n_; ++v)
     for (int a = 0; a < 2; ++a) {
-      lo[a] = std::min(lo[a], p.c[a]);
-      hi[a] = std::max(hi[a], p.c[a]);
+      lo[a] = std::min(lo[a], Coord(v, a));
+      hi[a] = std::max(hi[a], Coord(v, a));
     }
-  }
   begin_[leaves_] = n_;
+  if (GridSplit(lo, hi)) return true;
+  for (unsigned v = 0; v < n_; ++v) points_[v] = Point{{Coord(v, 0), Coord(v, 1)}, static_cast<int>(v)};
   Split(1, 0, n_, lo, hi);
   return true;
+}
+
+bool NearestWalk::GridSplit(const double* lo, const double* hi) {
+  // Every node halves its cell across the longer side, the same at every node of a level:
+  // a point's bucket follows from its cell on a grid of 2^k[0] x 2^k[1] cells, the bits of
+  // its two cell numbers interleaved level by level, the first level's highest.
+  Grid grid;
+  unsigned next[2] = {0, 0};
+  for (unsigned d = 0; d < depth_; ++d) {
+    const int a = std::ldexp(hi[1] - lo[1], -static_cast<int>(next[1])) >
+                  std::ldexp(hi[0] - lo[0], -static_cast<int>(next[0]));
+    grid.axis[d] = static_cast<uint8_t>(a);
+    grid.used[d] = static_cast<uint8_t>(next[a]++);
+  }
+  for (int a = 0; a < 2; ++a) {
+    grid.k[a] = next[a];
+    grid.lo[a] = lo[a];
+    grid.scale[a] = hi[a] > lo[a] ? std::ldexp(1.0, static_cast<int>(next[a])) / (hi[a] - lo[a]) : 0;
+    grid.last[a] = (uint32_t{1} << next[a]) - 1;
+  }
+  for (unsigned d = 0; d < depth_; ++d) {
+    const int a = grid.axis[d];
+    for (unsigned b = 0; b < 4; ++b)
+      for (unsigned x = 0; x < 256; ++x) {
+        uint32_t code = 0;
+        for (unsigned i = 0; i < 8; ++i)
+          if ((x >> i & 1) && 8 * b + i == grid.k[a] - 1 - grid.used[d]) code |= uint32_t{1} << (depth_ - 1 - d);
+        grid.spread[a][b][x] |= code;
+      }
+  }
+  // The cells' counts, then the points in bucket order; a crowded cell (many points at one
+  // place, or far outliers) leaves the tree to the median cuts.
+  Array<uint32_t> at = NewArray<uint32_t>(leaves_, true);
+  if (!at) return false;
+  for (unsigned v = 0; v < n_; ++v)
+    if (++at[grid.Bucket(Coord(v, 0), Coord(v, 1))] > kCellLimit) return false;
+  uint32_t sum = 0;
+  for (uint32_t j = 0; j < leaves_; ++j) {
+    live_[leaves_ + j] = static_cast<uint8_t>(at[j]);
+    begin_[j] = sum;
+    sum += std::exchange(at[j], sum);
+  }
+  for (unsigned v = 0; v < n_; ++v) {
+    const double x = Coord(v, 0), y = Coord(v, 1);
+    points_[at[grid.Bucket(x, y)]++] = Point{{x, y}, static_cast<int>(v)};
+  }
+  for (uint32_t k = leaves_; k-- > 1;) live_[k] = static_cast<uint8_t>((live_[2 * k] != 0) + (live_[2 * k + 1] != 0));
+
+  // The cuts: each at the least coordinate of its upper half's cells, found once per cell
+  // boundary of each axis, then handed down the tree.
+  Array<double> bound[2];
+  for (int a = 0; a < 2; ++a) {
+    bound[a] = NewArray<double>(size_t{grid.last[a]} + 1);
+    if (!bound[a]) return false;
+    for (uint32_t i = 1; i <= grid.last[a]; ++i) bound[a][i] = grid.Boundary(a, i, hi[a]);
+  }
+  Cut(grid, bound, 1, 0, 0, 0);
+  return true;
+}
+
+uint32_t NearestWalk::Grid::Bucket(double x, double y) const {
+  const uint32_t cx = std::min(last[0], static_cast<uint32_t>((x - lo[0]) * scale[0]));
+  const uint32_t cy = std::min(last[1], static_cast<uint32_t>((y - lo[1]) * scale[1]));
+  return spread[0][0][cx & 255] | spread[0][1][cx >> 8 & 255] | spread[0][2][cx >> 16 & 255] | spread[0][3][cx >> 24] |
+         spread[1][0][cy & 255] | spread[1][1][cy >> 8 & 255] | spread[1][2][cy >> 16 & 255] | spread[1][3][cy >> 24];
+}
+
+double NearestWalk::Grid::Boundary(int a, uint32_t i, double top) const {
+  // The cell number is monotone in the coordinate: every point of a lower cell lies below
+  // the least coordinate of cell i or above, and every point of those at or above it.
+  if (scale[a] == 0) return top;
+  auto cell = [&](double c) { return std::min(last[a], static_cast<uint32_t>((c - lo[a]) * scale[a])); };
+  double c = std::min(top, lo[a] + i / scale[a]);
+  while (cell(c) < i) c = std::nextafter(c, HUGE_VAL);
+  for (double below = std::nextafter(c, -HUGE_VAL); cell(below) >= i; below = std::nextafter(c, -HUGE_VAL)) c = below;
+  return c;
+}
+
+void NearestWalk::Cut(const Grid& grid, const Array<double>* bound, uint32_t k, unsigned d, uint32_t cx, uint32_t cy) {
+  if (d == depth_) return;
+  const int a = grid.axis[d];
+  const uint32_t prefix = a ? cy : cx;
+  const unsigned below = grid.k[a] - 1 - grid.used[d];  // bits of the axis under this level
+  cut_[k] = bound[a][(2 * prefix + 1) << below];
+  axis_[k] = static_cast<uint8_t>(a);
+  Cut(grid, bound, 2 * k, d + 1, a ? cx : 2 * cx, a ? 2 * cy : cy);
+  Cut(grid, bound, 2 * k + 1, d + 1, a ? cx : 2 * cx + 1, a ? 2 * cy + 1 : cy);
 }
 
 void NearestWalk::Split(uint32_t k, uint32_t begin, uint32_t end, double* lo, double* hi) {
@@ -84,8 +170,13 @@ int NearestWalk::Next(uint32_t* w) {
   Best best{0, -1, 0, 0, HUGE_VAL};
   Scan(at_leaf_, &best);
   // Climbing: the cell of the other child of each node above lies beyond the node's cut,
-  // which the point taken last is on this side of.
-  for (uint32_t k = at_leaf_; k > 1; k >>= 1) {
+  // which the point taken last is on this side of. Once the best so far is nearer than
+  // every side of a node's cell, nothing outside the cell can do better.
+  Follow(at_leaf_);
+  for (uint32_t k = at_leaf_, depth = depth_; k > 1; k >>= 1, --depth) {
+    const Cell& c = path_[depth];
+    const double margin = std::min(std::min(at_[0] - c.lo[0], c.hi[0] - at_[0]), std::min(at_[1] - c.lo[1], c.hi[1] - at_[1]));
+    if (margin * margin * kSlack >= best.lim) break;
     const uint32_t s = k ^ 1;
     if (live_[s] == 0) continue;
     const uint32_t parent = k >> 1;
@@ -104,6 +195,23 @@ int NearestWalk::Next(uint32_t* w) {
   Take(best.leaf, best.pos);
   *w = best.w;
   return best.v;
+}
+
+void NearestWalk::Follow(uint32_t leaf) {
+  // The cells below the deepest node the two paths share are renewed, each from its
+  // parent's and the parent's cut.
+  unsigned d = 0;
+  if (path_leaf_ != 0) {
+    d = depth_;
+    for (uint32_t x = path_leaf_ ^ leaf; x != 0; x >>= 1) --d;
+  }
+  for (; d < depth_; ++d) {
+    const uint32_t node = leaf >> (depth_ - d);
+    const int a = axis_[node];
+    path_[d + 1] = path_[d];
+    (leaf >> (depth_ - d - 1) & 1 ? path_[d + 1].lo : path_[d + 1].hi)[a] = cut_[node];
+  }
+  path_leaf_ = leaf;
 }
 
 uint32_t NearestWalk::WeightTo(const Point& p) const {

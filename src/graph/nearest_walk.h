@@ -47,6 +47,30 @@ class NearestWalk {
     double lim;     // a key from which on no vertex weighs w or less
   };
 
+  double Coord(unsigned v, int a) const {
+    if (file_) return file_[2 * v + a];
+    const Point2D* p = g_->GetCoords(static_cast<int>(v));
+    return a ? p->y : p->x;
+  }
+  // The cells of the grid tree: levels, axes and the map from a point to its bucket.
+  struct Grid {
+    uint8_t axis[32];       // axis each level halves
+    uint8_t used[32];       // levels above it that halve the same axis
+    unsigned k[2];          // levels that halve each axis
+    double lo[2], scale[2];  // cell number along an axis: (c - lo) * scale, truncated
+    uint32_t last[2];       // the highest cell number
+    uint32_t spread[2][4][256] = {};  // bits of each byte of a cell number, in place in the bucket's
+    uint32_t Bucket(double x, double y) const;
+    // The least coordinate whose cell number along axis a is i or more (top when none).
+    double Boundary(int a, uint32_t i, double top) const;
+  };
+  // Builds the tree by halving cells, when no cell holds too many points; false otherwise.
+  bool GridSplit(const double* lo, const double* hi);
+  // Sets the cuts of node k at depth d and below; cx and cy are the high bits of the cell
+  // numbers the node covers.
+  void Cut(const Grid& grid, const Array<double>* bound, uint32_t k, unsigned d, uint32_t cx, uint32_t cy);
+  // Makes node k over points_[begin .. end-1] and its subtree by median cuts, lo and hi
+  // bounding the node's cell.
   void Split(uint32_t k, uint32_t begin, uint32_t end, double* lo, double* hi);
   void Scan(uint32_t leaf, Best* best) const;
   void Descend(uint32_t k, double* off, double key, Best* best) const;
@@ -54,6 +78,7 @@ class NearestWalk {
   uint32_t WeightTo(const Point& p) const;
 
   const EuclidianGraphe* g_ = nullptr;
+  const double* file_ = nullptr;  // the file's points, for a file rule
   Metric rule_ = Metric::kTruncated;
   bool points_weigh_ = false;  // weights computed here from the points (random instances)
   unsigned n_ = 0;
@@ -64,6 +89,13 @@ class NearestWalk {
   Array<double> cut_;        // coordinate of each inner node's cut
   Array<uint8_t> axis_;      // axis of each inner node's cut
   Array<uint8_t> live_;      // live points of a bucket; non-empty children of an inner node
+  // The cells of the nodes on the way from the root (depth 0) to bucket path_leaf_.
+  struct Cell {
+    double lo[2], hi[2];
+  };
+  void Follow(uint32_t leaf);
+  Cell path_[33] = {{{-HUGE_VAL, -HUGE_VAL}, {HUGE_VAL, HUGE_VAL}}};
+  uint32_t path_leaf_ = 0;
   // The vertex taken last: its point, number and bucket.
   double at_[2] = {0, 0};
   int at_v_ = -1;
