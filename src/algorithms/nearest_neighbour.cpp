@@ -3,9 +3,10 @@
 // From vertex 0, appends at each step the untreated vertex closest to the last one
 // appended (lowest number on ties), then closes the tour back to 0. No guarantee: on
 // metric weights the tour can be a factor growing with log n above the optimum. On an
-// instance of points a k-d tree of the untreated vertices finds each step's vertex in
-// about log n weights (O(n log n) in all); on a matrix one sweep per step reads the
-// weights to the remaining vertices (n^2/2 in all).
+// instance of points a tree of buckets of the untreated vertices, searched from the last
+// vertex's bucket, finds each step's vertex among a few buckets (O(n) to build, about
+// O(n log n) in all); on a matrix one sweep per step reads the weights to the remaining
+// vertices (n^2/2 in all).
 //
 // Traces: level 1 opening and closing lines, level 2 one "insertion" line per step, level
 // 3 one "recherche" line per step; each step draws and then pauses when the draw interval
@@ -30,8 +31,8 @@ tArretes* PVC_HPlusProcheVoisin(EuclidianGraphe* e, unsigned long options) {
   if (Output >= Important)
     printf("HPlusProcheVoisin: algorithme du plus proche voisin, graphe de %d sommets\n", n);
 
-  // An instance of points: a spatial index of the untreated vertices answers each step
-  // (vertex 0 is never a candidate). A matrix: the untreated vertices in ascending order,
+  // An instance of points: a walk through a tree of the untreated vertices answers each
+  // step (vertex 0 is taken first). A matrix: the untreated vertices in ascending order,
   // scanned in that order, so the lowest number wins among equally close vertices; the
   // appended vertex leaves the array, so only candidates cost a look-up.
   const bool indexed = pvc::SpatialIndex::Serves(*e);

@@ -36,7 +36,8 @@ bool NearestWalk::Build(const EuclidianGraphe& g) {
       hi[a] = std::max(hi[a], Coord(v, a));
     }
   begin_[leaves_] = n_;
-  if (GridSplit(lo, hi)) return true;
+  halved_ = GridSplit(lo, hi);
+  if (halved_) return true;
   for (unsigned v = 0; v < n_; ++v) points_[v] = Point{{Coord(v, 0), Coord(v, 1)}, static_cast<int>(v)};
   Split(1, 0, n_, lo, hi);
   return true;
@@ -58,75 +59,74 @@ bool NearestWalk::GridSplit(const double* lo, const double* hi) {
     grid.k[a] = next[a];
     grid.lo[a] = lo[a];
     grid.scale[a] = hi[a] > lo[a] ? std::ldexp(1.0, static_cast<int>(next[a])) / (hi[a] - lo[a]) : 0;
+    if (!std::isfinite(grid.scale[a])) grid.scale[a] = 0;  // an extent too small or too large: one cell
+    grid.top[a] = hi[a];
     grid.last[a] = (uint32_t{1} << next[a]) - 1;
   }
+  // Bit j of a cell number along axis a lands on bit place[a][j] of the bucket number.
+  uint32_t place[2][32] = {};
   for (unsigned d = 0; d < depth_; ++d) {
     const int a = grid.axis[d];
-    for (unsigned b = 0; b < 4; ++b)
-      for (unsigned x = 0; x < 256; ++x) {
-        uint32_t code = 0;
-        for (unsigned i = 0; i < 8; ++i)
-          if ((x >> i & 1) && 8 * b + i == grid.k[a] - 1 - grid.used[d]) code |= uint32_t{1} << (depth_ - 1 - d);
-        grid.spread[a][b][x] |= code;
-      }
+    place[a][grid.k[a] - 1 - grid.used[d]] = uint32_t{1} << (depth_ - 1 - d);
   }
-  // The cells' counts, then the points in bucket order; a crowded cell (many points at one
-  // place, or far outliers) leaves the tree to the median cuts.
-  Array<uint32_t> at = NewArray<uint32_t>(leaves_, true);
-  if (!at) return false;
+  for (int a = 0; a < 2; ++a)
+    for (unsigned b = 0; b < 4; ++b)
+      for (unsigned x = 1; x < 256; ++x) {
+        unsigned low = 0;
+        while (!(x >> low & 1)) ++low;
+        grid.spread[a][b][x] = grid.spread[a][b][x & (x - 1)] | place[a][8 * b + low];
+      }
+  // The cells' counts, then the points in bucket order (by ascending number inside each);
+  // a crowded cell (many points at one place, or far outliers) leaves the tree to the
+  // median cuts. begin_ counts, then marks the end of each bucket, then its start.
+  std::fill(&begin_[0], &begin_[leaves_], 0);
   for (unsigned v = 0; v < n_; ++v)
-    if (++at[grid.Bucket(Coord(v, 0), Coord(v, 1))] > kCellLimit) return false;
+    if (++begin_[grid.Bucket(Coord(v, 0), Coord(v, 1))] > kCellLimit) return false;
   uint32_t sum = 0;
   for (uint32_t j = 0; j < leaves_; ++j) {
-    live_[leaves_ + j] = static_cast<uint8_t>(at[j]);
-    begin_[j] = sum;
-    sum += std::exchange(at[j], sum);
+    live_[leaves_ + j] = static_cast<uint8_t>(begin_[j]);
+    begin_[j] = sum += begin_[j];
   }
-  for (unsigned v = 0; v < n_; ++v) {
+  for (unsigned v = n_; v-- > 0;) {
     const double x = Coord(v, 0), y = Coord(v, 1);
-    points_[at[grid.Bucket(x, y)]++] = Point{{x, y}, static_cast<int>(v)};
+    points_[--begin_[grid.Bucket(x, y)]] = Point{{x, y}, static_cast<int>(v)};
   }
   for (uint32_t k = leaves_; k-- > 1;) live_[k] = static_cast<uint8_t>((live_[2 * k] != 0) + (live_[2 * k + 1] != 0));
-
-  // The cuts: each at the least coordinate of its upper half's cells, found once per cell
-  // boundary of each axis, then handed down the tree.
-  Array<double> bound[2];
-  for (int a = 0; a < 2; ++a) {
-    bound[a] = NewArray<double>(size_t{grid.last[a]} + 1);
-    if (!bound[a]) return false;
-    for (uint32_t i = 1; i <= grid.last[a]; ++i) bound[a][i] = grid.Boundary(a, i, hi[a]);
-  }
-  Cut(grid, bound, 1, 0, 0, 0);
+  Cut(grid, 1, 0, 0, 0);
   return true;
 }
 
+uint32_t NearestWalk::Grid::Cell(int a, double c) const {
+  return scale[a] == 0 ? 0 : std::min(last[a], static_cast<uint32_t>((c - lo[a]) * scale[a]));
+}
+
 uint32_t NearestWalk::Grid::Bucket(double x, double y) const {
-  const uint32_t cx = std::min(last[0], static_cast<uint32_t>((x - lo[0]) * scale[0]));
-  const uint32_t cy = std::min(last[1], static_cast<uint32_t>((y - lo[1]) * scale[1]));
+  const uint32_t cx = Cell(0, x), cy = Cell(1, y);
   return spread[0][0][cx & 255] | spread[0][1][cx >> 8 & 255] | spread[0][2][cx >> 16 & 255] | spread[0][3][cx >> 24] |
          spread[1][0][cy & 255] | spread[1][1][cy >> 8 & 255] | spread[1][2][cy >> 16 & 255] | spread[1][3][cy >> 24];
 }
 
-double NearestWalk::Grid::Boundary(int a, uint32_t i, double top) const {
-  // The cell number is monotone in the coordinate: every point of a lower cell lies below
-  // the least coordinate of cell i or above, and every point of those at or above it.
-  if (scale[a] == 0) return top;
-  auto cell = [&](double c) { return std::min(last[a], static_cast<uint32_t>((c - lo[a]) * scale[a])); };
-  double c = std::min(top, lo[a] + i / scale[a]);
-  while (cell(c) < i) c = std::nextafter(c, HUGE_VAL);
-  for (double below = std::nextafter(c, -HUGE_VAL); cell(below) >= i; below = std::nextafter(c, -HUGE_VAL)) c = below;
+double NearestWalk::Grid::Boundary(int a, uint32_t i) const {
+  // Cell numbers grow with the coordinate: every point of a lower cell lies below the
+  // least coordinate of cell i or above, and every point of those at or above it.
+  if (scale[a] == 0) return top[a];
+  double c = std::min(top[a], lo[a] + i / scale[a]);
+  while (Cell(a, c) < i) c = std::nextafter(c, HUGE_VAL);
+  for (double below = std::nextafter(c, -HUGE_VAL); Cell(a, below) >= i; below = std::nextafter(c, -HUGE_VAL)) c = below;
   return c;
 }
 
-void NearestWalk::Cut(const Grid& grid, const Array<double>* bound, uint32_t k, unsigned d, uint32_t cx, uint32_t cy) {
+void NearestWalk::Cut(const Grid& grid, uint32_t k, unsigned d, uint32_t cx, uint32_t cy) {
   if (d == depth_) return;
+  // The node covers the cells whose numbers along its axis start with prefix; its cut is
+  // the boundary of the upper half of them.
   const int a = grid.axis[d];
   const uint32_t prefix = a ? cy : cx;
-  const unsigned below = grid.k[a] - 1 - grid.used[d];  // bits of the axis under this level
-  cut_[k] = bound[a][(2 * prefix + 1) << below];
+  const unsigned below = grid.k[a] - 1 - grid.used[d];
+  cut_[k] = grid.Boundary(a, (2 * prefix + 1) << below);
   axis_[k] = static_cast<uint8_t>(a);
-  Cut(grid, bound, 2 * k, d + 1, a ? cx : 2 * cx, a ? 2 * cy : cy);
-  Cut(grid, bound, 2 * k + 1, d + 1, a ? cx : 2 * cx + 1, a ? 2 * cy + 1 : cy);
+  Cut(grid, 2 * k, d + 1, a ? cx : 2 * cx, a ? 2 * cy : cy);
+  Cut(grid, 2 * k + 1, d + 1, a ? cx : 2 * cx + 1, a ? 2 * cy + 1 : cy);
 }
 
 void NearestWalk::Split(uint32_t k, uint32_t begin, uint32_t end, double* lo, double* hi) {

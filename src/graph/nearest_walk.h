@@ -2,16 +2,19 @@
 // last, the next one is the live vertex of least (weight, number), exactly as a scan of all
 // the weights in vertex order would choose it.
 //
-// The live vertices sit in a balanced k-d tree of small buckets, cut at medians. A search
-// starts in the bucket of the vertex taken last and climbs towards the root, entering the
-// other side of a cut only when the cut is nearer than the best vertex so far (in the
-// order keys of Graphe::RuleKeyAbove). Each answer lies near the previous one, so most
-// searches end within a few buckets; a search from a region already emptied climbs until
-// a live subtree comes within reach, skipping empty subtrees by their counts. Taking a
-// vertex moves it out of its bucket's live part in constant time; a bucket left empty
-// makes its parent lose a child, and so on up while nodes empty.
+// The live vertices sit in the buckets of a complete k-d tree. Its cells halve the points'
+// extent level by level, across the longer side, so a point's bucket follows from its
+// coordinates and the tree is laid out by one counting pass; when some cell would hold
+// too many points (many at one place, or far outliers), the cells are cut at medians
+// instead. A search starts in the bucket of the vertex taken last and climbs towards the
+// root, entering the other side of a cut only when the cut is nearer than the best vertex
+// so far (in the order keys of Graphe::RuleKeyAbove), and stops once the best is nearer
+// than every side of the cell it has climbed to. Each answer lies near the previous one,
+// so most searches end within a few buckets; empty subtrees are skipped by their counts.
+// Taking a vertex moves it out of its bucket's live part in constant time; a bucket left
+// empty makes its parent lose a child, and so on up while nodes empty.
 //
-// Memory: about 30 bytes per vertex. Building costs O(n log n) (a median split per level).
+// Memory: about 30 bytes per vertex. Building costs O(n) (O(n log n) by medians).
 #pragma once
 
 #include <cstdint>
@@ -34,6 +37,9 @@ class NearestWalk {
   /// returns it, its weight in *w; -1 when every vertex is taken.
   int Next(uint32_t* w);
 
+  /// True when the cells halve the extent, false when they were cut at medians.
+  bool Halved() const { return halved_; }
+
  private:
   struct Point {
     double c[2];  // coordinates, in the unit of the rule's keys
@@ -54,21 +60,23 @@ class NearestWalk {
   }
   // The cells of the grid tree: levels, axes and the map from a point to its bucket.
   struct Grid {
-    uint8_t axis[32];       // axis each level halves
-    uint8_t used[32];       // levels above it that halve the same axis
-    unsigned k[2];          // levels that halve each axis
+    uint8_t axis[32];        // axis each level halves
+    uint8_t used[32];        // levels above it that halve the same axis
+    unsigned k[2];           // levels that halve each axis
     double lo[2], scale[2];  // cell number along an axis: (c - lo) * scale, truncated
-    uint32_t last[2];       // the highest cell number
-    uint32_t spread[2][4][256] = {};  // bits of each byte of a cell number, in place in the bucket's
+    double top[2];           // the greatest coordinate
+    uint32_t last[2];        // the greatest cell number
+    uint32_t spread[2][4][256] = {};  // each byte of a cell number, its bits in place in a bucket number
+    uint32_t Cell(int a, double c) const;
     uint32_t Bucket(double x, double y) const;
     // The least coordinate whose cell number along axis a is i or more (top when none).
-    double Boundary(int a, uint32_t i, double top) const;
+    double Boundary(int a, uint32_t i) const;
   };
-  // Builds the tree by halving cells, when no cell holds too many points; false otherwise.
+  // Builds the tree by halving cells, unless a cell would hold too many points (false).
   bool GridSplit(const double* lo, const double* hi);
   // Sets the cuts of node k at depth d and below; cx and cy are the high bits of the cell
   // numbers the node covers.
-  void Cut(const Grid& grid, const Array<double>* bound, uint32_t k, unsigned d, uint32_t cx, uint32_t cy);
+  void Cut(const Grid& grid, uint32_t k, unsigned d, uint32_t cx, uint32_t cy);
   // Makes node k over points_[begin .. end-1] and its subtree by median cuts, lo and hi
   // bounding the node's cell.
   void Split(uint32_t k, uint32_t begin, uint32_t end, double* lo, double* hi);
@@ -81,6 +89,7 @@ class NearestWalk {
   const double* file_ = nullptr;  // the file's points, for a file rule
   Metric rule_ = Metric::kTruncated;
   bool points_weigh_ = false;  // weights computed here from the points (random instances)
+  bool halved_ = false;
   unsigned n_ = 0;
   unsigned depth_ = 0;       // leaves are the nodes 2^depth .. 2^(depth+1) - 1
   uint32_t leaves_ = 1;      // 2^depth

@@ -13,8 +13,8 @@ namespace {
 
 // On weights full of ties (lowest vertex wins) and of weights beyond 2^31 - 1 (a candidate
 // is still always found), every step must pick what a literal scan through Get picks; so
-// must the spatial index on points in small ranges (many duplicates and ties) and large
-// ones, their weights computed.
+// must the walk on points in small ranges (many duplicates and ties) and large ones, their
+// weights computed, whether the tour is linked at the end or drawn step by step.
 TEST(HPlusProcheVoisin, MatchesTheLiteralScan) {
   std::mt19937 rng(5);
   for (unsigned n : {2u, 3u, 5u, 17u, 64u, 300u})
@@ -41,6 +41,11 @@ TEST(HPlusProcheVoisin, MatchesTheLiteralScan) {
         tArretes* t = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(0, Detailed), &out);
         EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"), literal) << "n " << n << " range " << range;
         EXPECT_TRUE(tour::IsTour(*t));
+        if (n == 17) {  // drawn step by step, the set grows edge by edge: the same tour
+          tArretes* drawn = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(1, None));
+          EXPECT_EQ(tour::EdgesOf(*drawn), tour::EdgesOf(*t));
+          delete drawn;
+        }
         delete t;
       }
 }

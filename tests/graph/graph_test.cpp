@@ -1,12 +1,14 @@
 // The weighted graph, its random instances, and the edge set with its orders and tours.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <set>
 #include <utility>
 #include <vector>
 
+#include "containers/resources.h"
 #include "graph/arretes.h"
 #include "graph/graphe.h"
 
@@ -115,6 +117,47 @@ TEST(tArretes, MatchesSetReferenceOnRandomOperations) {
     }
     tArretes copy(&t);
     EXPECT_EQ(AllEdges(copy), AllEdges(t));
+  }
+}
+
+// A closed walk linked at once against the same edges added one by one: tours through
+// every vertex into a new set (linked in two passes), then walks with repeats, foreign
+// vertices, too few vertices or an earlier edge (added edge by edge). The sets must agree
+// in edges, neighbour order and tour, and go on agreeing under removals and additions.
+TEST(tArretes, AddCircuitEqualsAddingEachEdge) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 40; ++round) {
+    const unsigned n = 2 + rng() % (round < 20 ? 6 : 300);
+    std::vector<uint32_t> c(n);
+    for (unsigned i = 0; i < n; ++i) c[i] = i;
+    std::shuffle(c.begin() + 1, c.end(), rng);
+    if (round % 4 == 3) c[rng() % n] = c[rng() % n];         // a repeat
+    if (round % 8 == 5) c.push_back(n);                       // beyond the vertices
+    if (round % 8 == 7) c.resize(n - 1);                      // not every vertex
+    tArretes fast(n), slow(n);
+    if (round % 10 == 9) fast.Add(0, 1), slow.Add(0, 1);    // not empty
+    EXPECT_TRUE(fast.AddCircuit(c.data(), static_cast<unsigned>(c.size())));
+    for (size_t i = 0; i < c.size(); ++i) slow.Add(static_cast<int>(c[i]), static_cast<int>(c[(i + 1) % c.size()]));
+    for (int op = 0; op <= 100; ++op) {
+      ASSERT_EQ(AllEdges(fast), AllEdges(slow)) << round;
+      for (unsigned v = 0; v < n; ++v) ASSERT_EQ(Neighbours(fast, v), Neighbours(slow, v)) << round;
+      const int a = static_cast<int>(rng() % n), b = static_cast<int>(rng() % n);
+      if (rng() % 2) ASSERT_EQ(fast.Add(a, b), slow.Add(a, b));
+      else ASSERT_EQ(fast.Remove(a, b), slow.Remove(a, b));
+    }
+    int* t = fast.CircuitAsArray();
+    int* u = slow.CircuitAsArray();
+    EXPECT_TRUE(t == nullptr ? u == nullptr : u != nullptr && std::equal(t, t + n + 1, u));
+    free(t), free(u);
+  }
+  // Each acquisition refused in turn: the set says so and keeps no half-linked tour.
+  const std::vector<uint32_t> c = {0, 3, 1, 4, 2};
+  for (unsigned long k = 1; k <= 2; ++k) {
+    tArretes t(5);
+    pvc::FailAcquisitionAt(k);
+    EXPECT_FALSE(t.AddCircuit(c.data(), 5));
+    pvc::FailAcquisitionAt(0);
+    EXPECT_TRUE(t.OutOfMemory() && AllEdges(t).empty());
   }
 }
 
