@@ -55,7 +55,8 @@ void* Malloc(std::size_t size) {
 void* Calloc(std::size_t count, std::size_t size) {
   if (AcquireFails()) return nullptr;
   if (count == 0 || size == 0) return std::calloc(1, 1);
-  if (count <= SIZE_MAX / size && count * size >= kLargeBlock) {
+  if (count > SIZE_MAX / size) return nullptr;
+  if (count * size >= kLargeBlock) {
     void* p = AllocateLarge(count * size);
     if (p) std::memset(p, 0, count * size);
     return p;
