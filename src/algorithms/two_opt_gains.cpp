@@ -1,0 +1,261 @@
+#include "algorithms/two_opt_gains.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pvc {
+
+bool TwoOptGains::Build(const EuclidianGraphe& g, const int* sequence) {
+  g_ = &g;
+  n_ = g.GetSommets();
+  indexed_ = SpatialIndex::Serves(g);
+  forward_ = true;
+  leaves_ = 1;
+  while (leaves_ < n_) leaves_ *= 2;
+  ord_ = NewArray<int>(n_);
+  idx_ = NewArray<unsigned>(n_);
+  gain_ = NewArray<long long>(size_t{2} * n_);
+  tree_ = NewArray<long long>(size_t{2} * leaves_, true);
+  start_ = NewArray<unsigned>(n_);
+  count_ = NewArray<unsigned>(n_, true);
+  chain_ = NewArray<int>(n_);
+  stamp_ = NewArray<unsigned>(n_, true);
+  marked_ = NewArray<int>(n_);
+  if (!ord_ || !idx_ || !gain_ || !tree_ || !start_ || !count_ || !chain_ || !stamp_ || !marked_) return false;
+  if (indexed_ && !index_.Build(g)) return false;
+  for (unsigned k = 0; k < n_; ++k) {
+    ord_[k] = sequence[k];
+    idx_[sequence[k]] = k;
+    chain_[k] = -1;
+  }
+  if (n_ < 4) return true;  // no two edges without a common vertex: no move
+  for (unsigned u = 0; u < n_; ++u) {
+    if ((u & 1023) == 0 && Interrupted()) return false;
+    if (!SetBall(static_cast<int>(u))) return false;
+  }
+  for (unsigned u = 0; u < n_; ++u) Recompute(static_cast<int>(u));
+  return true;
+}
+
+bool TwoOptGains::SetBall(int u) {
+  for (unsigned k = start_[u], e = k + count_[u]; k < e; ++k) Unlink(static_cast<int>(k));
+  dead_ += count_[u];
+  count_[u] = 0;
+  // The vertices closer to u than its longer edge.
+  const long long bound = static_cast<long long>(std::max(g_->GetDistinct(u, Adjacent(u, 0)),
+                                                          g_->GetDistinct(u, Adjacent(u, 1)))) - 1;
+  size_t found = 0;
+  bool full = false;
+  auto add = [&](int c, uint32_t w) {
+    if (found == scratch_capacity_) {
+      const size_t grown = std::max<size_t>(2 * scratch_capacity_, 1024);
+      Array<Neighbour> more = NewArray<Neighbour>(grown);
+      if (!more) {
+        full = true;
+        return;
+      }
+      if (found) std::memcpy(more.get(), scratch_.get(), found * sizeof(Neighbour));
+      scratch_ = std::move(more);
+      scratch_capacity_ = grown;
+    }
+    scratch_[found++] = Neighbour{w, c};
+  };
+  if (indexed_) {
+    index_.Within(u, &bound, [&](int c, uint32_t w) {
+      if (!full) add(c, w);
+    });
+  } else {
+    for (int c = 0; c < static_cast<int>(n_) && !full; ++c) {
+      if (c == u) continue;
+      const uint32_t w = g_->GetDistinct(u, c);
+      if (static_cast<long long>(w) <= bound) add(c, w);
+    }
+  }
+  if (full || !Reserve(found)) return false;
+  start_[u] = static_cast<unsigned>(top_);
+  count_[u] = static_cast<unsigned>(found);
+  for (size_t m = 0; m < found; ++m) {
+    const int k = static_cast<int>(top_++);
+    const int c = scratch_[m].v;
+    pool_[k] = Entry{c, scratch_[m].w, u, -1, chain_[c]};
+    if (chain_[c] >= 0) pool_[chain_[c]].prev = k;
+    chain_[c] = k;
+  }
+  return true;
+}
+
+void TwoOptGains::Unlink(int k) {
+  const Entry& e = pool_[k];
+  if (e.prev >= 0)
+    pool_[e.prev].next = e.next;
+  else
+    chain_[e.c] = e.next;
+  if (e.next >= 0) pool_[e.next].prev = e.prev;
+}
+
+// Room for `more` entries at the top of the pool: the live entries moved down first when
+// the dead ones are many, the pool doubled when that is not enough.
+bool TwoOptGains::Reserve(size_t more) {
+  if (top_ + more <= capacity_) return true;
+  if (dead_ > top_ / 2) Compact();
+  if (top_ + more <= capacity_) return true;
+  const size_t grown = std::max({2 * capacity_, top_ + more, size_t{4} * n_});
+  if (grown > 0x7fffffff) return false;  // entries are numbered by int
+  Array<Entry> bigger = NewArray<Entry>(grown);
+  if (!bigger) return false;
+  if (top_) std::memcpy(bigger.get(), pool_.get(), top_ * sizeof(Entry));
+  pool_ = std::move(bigger);
+  capacity_ = grown;
+  return true;
+}
+
+// Moves the live entries down, in pool order, and threads the reverse chains again.
+void TwoOptGains::Compact() {
+  size_t to = 0;
+  for (size_t k = 0; k < top_;) {
+    const int u = pool_[k].owner;
+    if (k != start_[u] || count_[u] == 0) {  // an entry of a ball computed again since
+      ++k;
+      continue;
+    }
+    start_[u] = static_cast<unsigned>(to);
+    for (const size_t end = k + count_[u]; k < end;) pool_[to++] = pool_[k++];
+  }
+  top_ = to;
+  dead_ = 0;
+  for (unsigned v = 0; v < n_; ++v) chain_[v] = -1;
+  for (size_t k = top_; k-- > 0;) {
+    Entry& e = pool_[k];
+    e.prev = -1;
+    e.next = chain_[e.c];
+    if (e.next >= 0) pool_[e.next].prev = static_cast<int>(k);
+    chain_[e.c] = static_cast<int>(k);
+  }
+}
+
+void TwoOptGains::Recompute(int u) {
+  for (int d = 0; d < 2; ++d) {
+    const int nu = Adjacent(u, d);
+    const uint32_t wu = g_->GetDistinct(u, nu);
+    long long best = 0;
+    for (unsigned k = start_[u], e = k + count_[u]; k < e; ++k) {
+      const Entry& c = pool_[k];
+      if (c.w >= wu) continue;
+      const int nc = Adjacent(c.c, d);
+      const long long gain =
+          static_cast<long long>(wu) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu, nc);
+      if (gain > best) best = gain;
+    }
+    gain_[2 * static_cast<size_t>(u) + d] = best;
+  }
+  Raise(u);
+}
+
+void TwoOptGains::Raise(int u) {
+  size_t k = leaves_ + static_cast<size_t>(u);
+  tree_[k] = std::max(gain_[2 * static_cast<size_t>(u)], gain_[2 * static_cast<size_t>(u) + 1]);
+  for (k /= 2; k >= 1; k /= 2) {
+    const long long m = std::max(tree_[2 * k], tree_[2 * k + 1]);
+    if (tree_[k] == m) break;
+    tree_[k] = m;
+  }
+}
+
+TwoOptGains::Move TwoOptGains::Best() const {
+  if (n_ < 4 || tree_[1] <= 0) return Move{0, 0, 0};
+  const long long g = tree_[1];
+  Move best{g, n_, n_};
+  // Every vertex of the largest gain, by a walk down the nodes that hold it.
+  size_t stack[64];
+  int depth = 0;
+  stack[depth++] = 1;
+  while (depth > 0) {
+    const size_t k = stack[--depth];
+    if (k >= leaves_) {
+      const int u = static_cast<int>(k - leaves_);
+      for (int d = 0; d < 2; ++d)
+        if (gain_[2 * static_cast<size_t>(u) + d] == g) Place(u, d, g, &best);
+      continue;
+    }
+    if (tree_[2 * k + 1] == g) stack[depth++] = 2 * k + 1;
+    if (tree_[2 * k] == g) stack[depth++] = 2 * k;
+  }
+  return best;
+}
+
+void TwoOptGains::Place(int u, int d, long long g, Move* best) const {
+  const int nu = Adjacent(u, d);
+  const uint32_t wu = g_->GetDistinct(u, nu);
+  // Along the order of travel the edges start at u and c, against it at u' and c'.
+  const bool along = (d == 0) == forward_;
+  for (unsigned k = start_[u], e = k + count_[u]; k < e; ++k) {
+    const Entry& c = pool_[k];
+    if (c.w >= wu) continue;
+    const int nc = Adjacent(c.c, d);
+    if (static_cast<long long>(wu) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu, nc) != g) continue;
+    unsigned i = along ? Position(u) : Position(nu), j = along ? Position(c.c) : Position(nc);
+    if (i > j) std::swap(i, j);
+    if (i < best->i || (i == best->i && j < best->j)) best->i = i, best->j = j;
+  }
+}
+
+bool TwoOptGains::Apply(unsigned i, unsigned j) {
+  const int ends[4] = {At(i), At(i + 1), At(j), At(j + 1 == n_ ? 0 : j + 1)};
+  // The positions to reverse: i+1 .. j, or the rest j+1 .. i with the orientation turned,
+  // whichever is shorter; then the array range that holds them.
+  const unsigned length = j - i;
+  const bool rest = length > n_ - length;
+  const unsigned first = rest ? (j + 1) % n_ : i + 1;
+  const unsigned count = rest ? n_ - length : length;
+  const unsigned from = forward_ ? Index(first) : Index((first + count - 1) % n_);
+  auto at = [&](unsigned a) { return from + a < n_ ? from + a : from + a - n_; };
+  for (unsigned a = 0, b = count - 1; a < b; ++a, --b) {
+    const unsigned x = at(a), y = at(b);
+    std::swap(ord_[x], ord_[y]);
+    idx_[ord_[x]] = x;
+    idx_[ord_[y]] = y;
+  }
+  if (rest) forward_ = !forward_;
+
+  // The four ends have new edges, hence new balls.
+  for (int v : ends)
+    if (!SetBall(v)) return false;
+  if (++moves_ == 0) {  // the stamps start again
+    for (unsigned v = 0; v < n_; ++v) stamp_[v] = 0;
+    moves_ = 1;
+  }
+  // A vertex strictly inside the reversed range whose ball lies strictly inside it too
+  // only sees its two directions swap, and so do its two gains. (The ends are the first
+  // and last vertices of the range, and the two beside it.)
+  auto inside = [&](int v) {
+    const unsigned o = idx_[v] >= from ? idx_[v] - from : idx_[v] + n_ - from;
+    return o >= 1 && o + 1 < count;
+  };
+  for (unsigned a = 1; a + 1 < count; ++a) {
+    const int v = ord_[at(a)];
+    unsigned k = start_[v];
+    const unsigned e = k + count_[v];
+    while (k < e && inside(pool_[k].c)) ++k;
+    if (k < e) continue;
+    std::swap(gain_[2 * static_cast<size_t>(v)], gain_[2 * static_cast<size_t>(v) + 1]);
+    stamp_[v] = moves_;
+  }
+  // Computed again: the other reversed vertices, the ends, and every vertex whose ball
+  // holds one of these.
+  unsigned marked = 0;
+  auto mark = [&](int v) {
+    if (stamp_[v] == moves_) return;
+    stamp_[v] = moves_;
+    marked_[marked++] = v;
+  };
+  auto touch = [&](int v) {
+    mark(v);
+    for (int k = chain_[v]; k >= 0; k = pool_[k].next) mark(pool_[k].owner);
+  };
+  for (unsigned a = 0; a < count; ++a) touch(ord_[at(a)]);
+  for (int v : ends) touch(v);
+  for (unsigned m = 0; m < marked; ++m) Recompute(marked_[m]);
+  return true;
+}
+
+}  // namespace pvc
