@@ -29,6 +29,14 @@ bool TwoOptGains::Build(const EuclidianGraphe& g, const int* sequence) {
     chain_[k] = -1;
   }
   if (n_ < 4) return true;  // no two edges without a common vertex: no move
+  // The pool starts with room for every ball and an eighth more: the balls shrink as the
+  // long edges of the starting tour go.
+  size_t total = 0;
+  for (unsigned u = 0; u < n_; ++u) {
+    if ((u & 1023) == 0 && Interrupted()) return false;
+    Gather(static_cast<int>(u), [&](int, uint32_t) { ++total; });
+  }
+  if (!Regrow(total + total / 8 + 1024)) return false;
   for (unsigned u = 0; u < n_; ++u) {
     if ((u & 1023) == 0 && Interrupted()) return false;
     if (!SetBall(static_cast<int>(u))) return false;
@@ -37,117 +45,121 @@ bool TwoOptGains::Build(const EuclidianGraphe& g, const int* sequence) {
   return true;
 }
 
+template <class F>
+void TwoOptGains::Gather(int u, F f) const {
+  // The vertices closer to u than its longer edge.
+  const long long bound = static_cast<long long>(std::max(g_->GetDistinct(u, Adjacent(u, 0)),
+                                                          g_->GetDistinct(u, Adjacent(u, 1)))) - 1;
+  if (indexed_) return index_.Within(u, &bound, f);
+  for (int c = 0; c < static_cast<int>(n_); ++c) {
+    if (c == u) continue;
+    const uint32_t w = g_->GetDistinct(u, c);
+    if (static_cast<long long>(w) <= bound) f(c, w);
+  }
+}
+
 bool TwoOptGains::SetBall(int u) {
   for (unsigned k = start_[u], e = k + count_[u]; k < e; ++k) Unlink(static_cast<int>(k));
   dead_ += count_[u];
   count_[u] = 0;
-  // The vertices closer to u than its longer edge.
-  const long long bound = static_cast<long long>(std::max(g_->GetDistinct(u, Adjacent(u, 0)),
-                                                          g_->GetDistinct(u, Adjacent(u, 1)))) - 1;
   size_t found = 0;
   bool full = false;
-  auto add = [&](int c, uint32_t w) {
-    if (found == scratch_capacity_) {
+  Gather(u, [&](int c, uint32_t w) {
+    if (found == scratch_capacity_ && !full) {
       const size_t grown = std::max<size_t>(2 * scratch_capacity_, 1024);
       Array<Neighbour> more = NewArray<Neighbour>(grown);
-      if (!more) {
-        full = true;
-        return;
-      }
+      full = !more;
+      if (full) return;
       if (found) std::memcpy(more.get(), scratch_.get(), found * sizeof(Neighbour));
       scratch_ = std::move(more);
       scratch_capacity_ = grown;
     }
-    scratch_[found++] = Neighbour{w, c};
-  };
-  if (indexed_) {
-    index_.Within(u, &bound, [&](int c, uint32_t w) {
-      if (!full) add(c, w);
-    });
-  } else {
-    for (int c = 0; c < static_cast<int>(n_) && !full; ++c) {
-      if (c == u) continue;
-      const uint32_t w = g_->GetDistinct(u, c);
-      if (static_cast<long long>(w) <= bound) add(c, w);
-    }
-  }
+    if (!full) scratch_[found++] = Neighbour{w, c};
+  });
   if (full || !Reserve(found)) return false;
   start_[u] = static_cast<unsigned>(top_);
   count_[u] = static_cast<unsigned>(found);
   for (size_t m = 0; m < found; ++m) {
-    const int k = static_cast<int>(top_++);
     const int c = scratch_[m].v;
-    pool_[k] = Entry{c, scratch_[m].w, u, -1, chain_[c]};
-    if (chain_[c] >= 0) pool_[chain_[c]].prev = k;
-    chain_[c] = k;
+    pool_[top_] = Entry{c, scratch_[m].w, u, chain_[c]};
+    chain_[c] = static_cast<int>(top_++);
   }
   return true;
 }
 
 void TwoOptGains::Unlink(int k) {
-  const Entry& e = pool_[k];
-  if (e.prev >= 0)
-    pool_[e.prev].next = e.next;
-  else
-    chain_[e.c] = e.next;
-  if (e.next >= 0) pool_[e.next].prev = e.prev;
+  int* link = &chain_[pool_[k].c];
+  while (*link != k) link = &pool_[*link].next;
+  *link = pool_[k].next;
 }
 
-// Room for `more` entries at the top of the pool: the live entries moved down first when
-// the dead ones are many, the pool doubled when that is not enough.
+// Room for `more` entries at the top of the pool: the live entries are moved down when
+// that leaves some slack, or into a pool half as large again as they need.
 bool TwoOptGains::Reserve(size_t more) {
   if (top_ + more <= capacity_) return true;
-  if (dead_ > top_ / 2) Compact();
-  if (top_ + more <= capacity_) return true;
-  const size_t grown = std::max({2 * capacity_, top_ + more, size_t{4} * n_});
-  if (grown > 0x7fffffff) return false;  // entries are numbered by int
-  Array<Entry> bigger = NewArray<Entry>(grown);
+  const size_t need = top_ - dead_ + more;
+  if (need <= capacity_ - capacity_ / 8) {
+    Compact(pool_.get());
+    return true;
+  }
+  return Regrow(need + need / 2);
+}
+
+// Moves the live entries into a pool of the given capacity.
+bool TwoOptGains::Regrow(size_t capacity) {
+  if (capacity > 0x7fffffff) return false;  // entries are numbered by int
+  Array<Entry> bigger = NewArray<Entry>(capacity);
   if (!bigger) return false;
-  if (top_) std::memcpy(bigger.get(), pool_.get(), top_ * sizeof(Entry));
+  Compact(bigger.get());
   pool_ = std::move(bigger);
-  capacity_ = grown;
+  capacity_ = capacity;
   return true;
 }
 
-// Moves the live entries down, in pool order, and threads the reverse chains again.
-void TwoOptGains::Compact() {
-  size_t to = 0;
+// Copies the live entries, ball by ball in pool order, to the start of `to` (the pool
+// itself or a larger one) and threads the reverse chains there again.
+void TwoOptGains::Compact(Entry* to) {
+  size_t top = 0;
   for (size_t k = 0; k < top_;) {
     const int u = pool_[k].owner;
     if (k != start_[u] || count_[u] == 0) {  // an entry of a ball computed again since
       ++k;
       continue;
     }
-    start_[u] = static_cast<unsigned>(to);
-    for (const size_t end = k + count_[u]; k < end;) pool_[to++] = pool_[k++];
+    start_[u] = static_cast<unsigned>(top);
+    for (const size_t end = k + count_[u]; k < end;) to[top++] = pool_[k++];
   }
-  top_ = to;
+  top_ = top;
   dead_ = 0;
   for (unsigned v = 0; v < n_; ++v) chain_[v] = -1;
   for (size_t k = top_; k-- > 0;) {
-    Entry& e = pool_[k];
-    e.prev = -1;
-    e.next = chain_[e.c];
-    if (e.next >= 0) pool_[e.next].prev = static_cast<int>(k);
-    chain_[e.c] = static_cast<int>(k);
+    to[k].next = chain_[to[k].c];
+    chain_[to[k].c] = static_cast<int>(k);
   }
 }
 
 void TwoOptGains::Recompute(int u) {
-  for (int d = 0; d < 2; ++d) {
-    const int nu = Adjacent(u, d);
-    const uint32_t wu = g_->GetDistinct(u, nu);
-    long long best = 0;
-    for (unsigned k = start_[u], e = k + count_[u]; k < e; ++k) {
-      const Entry& c = pool_[k];
-      if (c.w >= wu) continue;
-      const int nc = Adjacent(c.c, d);
-      const long long gain =
-          static_cast<long long>(wu) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu, nc);
-      if (gain > best) best = gain;
+  const int nu[2] = {Adjacent(u, 0), Adjacent(u, 1)};
+  const uint32_t wu[2] = {g_->GetDistinct(u, nu[0]), g_->GetDistinct(u, nu[1])};
+  long long best[2] = {0, 0};
+  for (unsigned k = start_[u], e = k + count_[u]; k < e; ++k) {
+    const Entry& c = pool_[k];
+    const bool along = c.w < wu[0], against = c.w < wu[1];
+    if (!along && !against) continue;
+    const unsigned kc = idx_[c.c];
+    if (along) {
+      const int nc = ord_[kc + 1 == n_ ? 0 : kc + 1];
+      const long long gain = static_cast<long long>(wu[0]) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu[0], nc);
+      if (gain > best[0]) best[0] = gain;
     }
-    gain_[2 * static_cast<size_t>(u) + d] = best;
+    if (against) {
+      const int nc = ord_[kc == 0 ? n_ - 1 : kc - 1];
+      const long long gain = static_cast<long long>(wu[1]) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu[1], nc);
+      if (gain > best[1]) best[1] = gain;
+    }
   }
+  gain_[2 * static_cast<size_t>(u)] = best[0];
+  gain_[2 * static_cast<size_t>(u) + 1] = best[1];
   Raise(u);
 }
 

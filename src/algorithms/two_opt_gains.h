@@ -65,7 +65,7 @@ class TwoOptGains {
     int c;
     uint32_t w;
     int owner;
-    int prev, next;  // in the reverse chain of c; -1 at its ends
+    int next;  // in the reverse chain of c; -1 at its end
   };
 
   // Index in ord_ of position p, and position of vertex v.
@@ -83,11 +83,16 @@ class TwoOptGains {
     return d == 0 ? ord_[k + 1 == n_ ? 0 : k + 1] : ord_[k == 0 ? n_ - 1 : k - 1];
   }
 
+  // Calls f(c, w) for every vertex c of the ball of u, at weight w.
+  template <class F>
+  void Gather(int u, F f) const;
   // Computes the ball of u again for its current edges; false when the pool cannot grow.
   bool SetBall(int u);
+  // Takes entry k out of its reverse chain.
   void Unlink(int k);
   bool Reserve(size_t more);
-  void Compact();
+  bool Regrow(size_t capacity);
+  void Compact(Entry* to);
   // Computes the two best gains of u again and updates the tree.
   void Recompute(int u);
   void Raise(int u);
