@@ -15,13 +15,14 @@ bool TwoOptGains::Build(const EuclidianGraphe& g, const int* sequence) {
   ord_ = NewArray<int>(n_);
   idx_ = NewArray<unsigned>(n_);
   gain_ = NewArray<long long>(size_t{2} * n_);
+  partner_ = NewArray<int>(size_t{2} * n_);
   tree_ = NewArray<long long>(size_t{2} * leaves_, true);
   start_ = NewArray<unsigned>(n_);
   count_ = NewArray<unsigned>(n_, true);
   chain_ = NewArray<int>(n_);
   stamp_ = NewArray<unsigned>(n_, true);
   marked_ = NewArray<int>(n_);
-  if (!ord_ || !idx_ || !gain_ || !tree_ || !start_ || !count_ || !chain_ || !stamp_ || !marked_) return false;
+  if (!ord_ || !idx_ || !gain_ || !partner_ || !tree_ || !start_ || !count_ || !chain_ || !stamp_ || !marked_) return false;
   if (indexed_ && !index_.Build(g)) return false;
   for (unsigned k = 0; k < n_; ++k) {
     ord_[k] = sequence[k];
@@ -36,7 +37,7 @@ bool TwoOptGains::Build(const EuclidianGraphe& g, const int* sequence) {
     if ((u & 1023) == 0 && Interrupted()) return false;
     Gather(static_cast<int>(u), [&](int, uint32_t) { ++total; });
   }
-  if (!Regrow(total + total / 8 + 1024)) return false;
+  if (!Regrow(total + total / 8 + 64)) return false;
   for (unsigned u = 0; u < n_; ++u) {
     if ((u & 1023) == 0 && Interrupted()) return false;
     if (!SetBall(static_cast<int>(u))) return false;
@@ -142,6 +143,13 @@ void TwoOptGains::Recompute(int u) {
   const int nu[2] = {Adjacent(u, 0), Adjacent(u, 1)};
   const uint32_t wu[2] = {g_->GetDistinct(u, nu[0]), g_->GetDistinct(u, nu[1])};
   long long best[2] = {0, 0};
+  int partner[2] = {-1, -1};
+  auto offer = [&](int d, long long gain, int c) {
+    if (gain > best[d])
+      best[d] = gain, partner[d] = c;
+    else if (gain == best[d])
+      partner[d] = -1;  // several partners: Place looks for them
+  };
   for (unsigned k = start_[u], e = k + count_[u]; k < e; ++k) {
     const Entry& c = pool_[k];
     const bool along = c.w < wu[0], against = c.w < wu[1];
@@ -149,17 +157,17 @@ void TwoOptGains::Recompute(int u) {
     const unsigned kc = idx_[c.c];
     if (along) {
       const int nc = ord_[kc + 1 == n_ ? 0 : kc + 1];
-      const long long gain = static_cast<long long>(wu[0]) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu[0], nc);
-      if (gain > best[0]) best[0] = gain;
+      offer(0, static_cast<long long>(wu[0]) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu[0], nc), c.c);
     }
     if (against) {
       const int nc = ord_[kc == 0 ? n_ - 1 : kc - 1];
-      const long long gain = static_cast<long long>(wu[1]) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu[1], nc);
-      if (gain > best[1]) best[1] = gain;
+      offer(1, static_cast<long long>(wu[1]) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu[1], nc), c.c);
     }
   }
-  gain_[2 * static_cast<size_t>(u)] = best[0];
-  gain_[2 * static_cast<size_t>(u) + 1] = best[1];
+  for (int d = 0; d < 2; ++d) {
+    gain_[2 * static_cast<size_t>(u) + d] = best[d];
+    partner_[2 * static_cast<size_t>(u) + d] = partner[d];
+  }
   Raise(u);
 }
 
@@ -197,17 +205,21 @@ TwoOptGains::Move TwoOptGains::Best() const {
 
 void TwoOptGains::Place(int u, int d, long long g, Move* best) const {
   const int nu = Adjacent(u, d);
-  const uint32_t wu = g_->GetDistinct(u, nu);
   // Along the order of travel the edges start at u and c, against it at u' and c'.
   const bool along = (d == 0) == forward_;
+  auto offer = [&](int c, int nc) {
+    unsigned i = along ? Position(u) : Position(nu), j = along ? Position(c) : Position(nc);
+    if (i > j) std::swap(i, j);
+    if (i < best->i || (i == best->i && j < best->j)) best->i = i, best->j = j;
+  };
+  const int partner = partner_[2 * static_cast<size_t>(u) + d];
+  if (partner >= 0) return offer(partner, Adjacent(partner, d));
+  const uint32_t wu = g_->GetDistinct(u, nu);
   for (unsigned k = start_[u], e = k + count_[u]; k < e; ++k) {
     const Entry& c = pool_[k];
     if (c.w >= wu) continue;
     const int nc = Adjacent(c.c, d);
-    if (static_cast<long long>(wu) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu, nc) != g) continue;
-    unsigned i = along ? Position(u) : Position(nu), j = along ? Position(c.c) : Position(nc);
-    if (i > j) std::swap(i, j);
-    if (i < best->i || (i == best->i && j < best->j)) best->i = i, best->j = j;
+    if (static_cast<long long>(wu) + g_->GetDistinct(c.c, nc) - c.w - g_->GetDistinct(nu, nc) == g) offer(c.c, nc);
   }
 }
 
@@ -250,6 +262,7 @@ bool TwoOptGains::Apply(unsigned i, unsigned j) {
     while (k < e && inside(pool_[k].c)) ++k;
     if (k < e) continue;
     std::swap(gain_[2 * static_cast<size_t>(v)], gain_[2 * static_cast<size_t>(v) + 1]);
+    std::swap(partner_[2 * static_cast<size_t>(v)], partner_[2 * static_cast<size_t>(v) + 1]);
     stamp_[v] = moves_;
   }
   // Computed again: the other reversed vertices, the ends, and every vertex whose ball

@@ -107,6 +107,7 @@ class TwoOptGains {
   Array<int> ord_;        // the tour, as an array
   Array<unsigned> idx_;   // index of each vertex in ord_
   Array<long long> gain_;   // best gain of each vertex along (2v) and against (2v+1) the array
+  Array<int> partner_;       // the one candidate that reaches each gain; -1 for none or several
   Array<long long> tree_;   // maximum of the gains of the vertices below each node
   unsigned leaves_ = 0;     // first leaf of tree_
   Array<unsigned> start_;   // ball of each vertex: pool_[start_ .. start_ + count_ - 1]
