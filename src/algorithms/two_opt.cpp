@@ -4,17 +4,15 @@
 // pass finds, among the pairs of tour edges that share no vertex, the exchange of largest
 // gain (the first pair in scan order on ties) and applies it; passes repeat until no gain
 // is positive. The tour is held both as the returned edge set and as a ring of oriented
-// records with reversal marks, so a move costs constant time (two_opt_move.h). Each pass
-// reads the ring once into arrays by position.
+// records with reversal marks, so a move costs constant time (two_opt_move.h).
 //
-// At output levels 3 and more, which print every pair, a pass evaluates all (n-1)(n-2)/2
-// of them with one weight look-up each (ScanPass). Below, it evaluates only the pairs that
-// can reach the best gain so far, found through lists of the nearest vertices
-// (two_opt_neighbours.h), and finds the very pair of the full scan (PrunedPass): the lists
-// cost about n log n weights once on an instance of points (n^2/2 look-ups on a matrix),
-// a pass then O(n) plus a few candidates per edge, more for the few long edges. Extra
-// memory: about 29 bytes per vertex for the pass arrays and 310 for the lists and their
-// spatial index, besides the ring and the marks.
+// At output levels 3 and more, which print every pair, each pass reads the ring once into
+// arrays by position and evaluates all (n-1)(n-2)/2 pairs with one weight look-up each
+// (ScanPass). Below, the best pair is kept up to date from move to move (two_opt_gains.h):
+// a move costs a few balls of near vertices and the shorter side of the tour, not a pass
+// over the whole ring, and is the very move of the full scan. Extra memory there: about
+// 90 bytes per vertex, 16 per ball entry (about 16 per vertex at the start on uniform
+// points, 3 at the end) and the spatial index; 29 bytes per vertex for the full scan.
 //
 // Traces: level 1 the opening, progress and closing lines; level 2 one "inversion" line
 // per applied move; level 3 the initial ring, one line per record, and one "test de
@@ -102,7 +100,6 @@ struct PassArrays {
 // the rows of S[i] and S[i+1] over the later positions, and the row of S[i+1] is the row
 // of S[i] for the next i; so each row is read once, one look-up per pair, and the gains
 // are formed from arrays read in order.
-template <bool kTrace>
 void ScanPass(const Graphe& e, unsigned n, PassArrays& p, BestMove& best) {
   if (n < 3) return;
   const int* S = p.Sommet;
@@ -118,8 +115,7 @@ void ScanPass(const Graphe& e, unsigned n, PassArrays& p, BestMove& best) {
     unsigned jbest = 0;
     for (unsigned j = i + 2; j < n; ++j) {
       const long long gain = wi + p.Poids[j] - row_i[j] - row_next[j + 1];
-      if (kTrace)
-        printf("H2Opt: test de permutation %d-%d  %d-%d , gain de %lld\n", S[i], S[i + 1], S[j], S[j + 1], gain);
+      printf("H2Opt: test de permutation %d-%d  %d-%d , gain de %lld\n", S[i], S[i + 1], S[j], S[j + 1], gain);
       if (gain > meilleur) {
         meilleur = gain;
         jbest = j;
@@ -265,7 +261,7 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
       }
       BestMove best = {0, 0, 0};
       arrays.Read(*e, tour.chemin, tour.marks, n);
-      ScanPass<true>(*e, n, arrays, best);
+      ScanPass(*e, n, arrays, best);
       gain = best.gain;
       A = arrays.rec[best.i], a = arrays.rev[best.i];
       B = arrays.rec[best.j], b = arrays.rev[best.j];
