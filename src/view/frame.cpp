@@ -28,8 +28,8 @@ double RingLength(const std::vector<FPoint>& ring) {
 
 }  // namespace
 
-Fit::Fit(const std::vector<FPoint>& cities, int w, int h, int margin) {
-  double x1 = 0, y1 = 0;
+void Viewport::Fit(const std::vector<FPoint>& cities, int w, int h, int margin) {
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   for (size_t i = 0; i < cities.size(); ++i) {
     const FPoint& p = cities[i];
     if (i == 0 || p.x < x0) x0 = p.x;
@@ -37,16 +37,66 @@ Fit::Fit(const std::vector<FPoint>& cities, int w, int h, int margin) {
     if (i == 0 || p.x > x1) x1 = p.x;
     if (i == 0 || p.y > y1) y1 = p.y;
   }
+  const bool same = cities.size() == n_ && x0 == x0_ && y0 == y0_ && x1 == x1_ && y1 == y1_;
+  x0_ = x0, y0_ = y0, x1_ = x1, y1_ = y1, n_ = cities.size();
+  w_ = w, h_ = h;
   const double dx = x1 - x0, dy = y1 - y0;
   const double aw = std::fmax(0.0, w - 1 - 2.0 * margin), ah = std::fmax(0.0, h - 1 - 2.0 * margin);
-  if (dx > 0) scale = aw / dx;
-  if (dy > 0 && (dx <= 0 || ah / dy < scale)) scale = ah / dy;
-  cx = (w - 1 - dx * scale) / 2;
-  cy = (h - 1 + dy * scale) / 2;
+  scale_ = 0;
+  if (dx > 0) scale_ = aw / dx;
+  if (dy > 0 && (dx <= 0 || ah / dy < scale_)) scale_ = ah / dy;
+  if (!same) zoom_ = 1;
+  Clamp();
 }
 
-int Fit::X(double x) const { return static_cast<int>(std::lround(cx + (x - x0) * scale)); }
-int Fit::Y(double y) const { return static_cast<int>(std::lround(cy - (y - y0) * scale)); }
+void Viewport::ZoomAbout(double k, double px, double py) {
+  if (scale_ <= 0) return;
+  const double before = scale_ * zoom_;
+  const double qx = ux_ + (px - (w_ - 1) / 2.0) / before, qy = uy_ - (py - (h_ - 1) / 2.0) / before;
+  zoom_ *= k;
+  Clamp();
+  const double after = scale_ * zoom_;
+  if (zoom_ > 1) {
+    ux_ = qx - (px - (w_ - 1) / 2.0) / after;
+    uy_ = qy + (py - (h_ - 1) / 2.0) / after;
+    Clamp();
+  }
+}
+
+void Viewport::Pan(double dx, double dy) {
+  if (zoom_ <= 1) return;
+  ux_ -= dx / (scale_ * zoom_);
+  uy_ += dy / (scale_ * zoom_);
+  Clamp();
+}
+
+void Viewport::Whole() {
+  zoom_ = 1;
+  Clamp();
+}
+
+// The zoom within its bounds; the centre inside the box, in its middle at zoom 1.
+void Viewport::Clamp() {
+  constexpr double kLongestUnit = 64;  // pixels
+  const double most = scale_ > 0 ? std::fmax(1.0, kLongestUnit / scale_) : 1.0;
+  zoom_ = std::fmin(std::fmax(zoom_, 1.0), most);
+  if (zoom_ <= 1) {
+    ux_ = (x0_ + x1_) / 2;
+    uy_ = (y0_ + y1_) / 2;
+  }
+  ux_ = std::fmin(std::fmax(ux_, x0_), x1_);
+  uy_ = std::fmin(std::fmax(uy_, y0_), y1_);
+}
+
+int Viewport::X(double x) const { return static_cast<int>(std::lround(PX(x))); }
+int Viewport::Y(double y) const { return static_cast<int>(std::lround(PY(y))); }
+
+std::string ZoomedTitle(const std::string& title, double zoom) {
+  if (zoom <= 1) return title;
+  char text[40];
+  snprintf(text, sizeof text, zoom < 10 ? " - zoom x%.1f" : " - zoom x%.0f", zoom);
+  return title + text;
+}
 
 std::string Latin1ToUtf8(const char* text) {
   std::string out;

@@ -33,16 +33,46 @@ struct Frame {
   }
 };
 
-/// The map from the plane to a w x h window: the cities' bounding box scaled to fit inside
-/// a margin with the aspect ratio kept, centred, y growing upwards (north up). A box of no
-/// extent sits in the middle.
-struct Fit {
-  double scale = 0, x0 = 0, y0 = 0, cx = 0, cy = 0;  ///< pixel = (cx + (x-x0)s, cy - (y-y0)s)
+/// What part of the plane a w x h window shows. At zoom 1, the whole instance: the cities'
+/// bounding box scaled to fit inside a margin with the aspect ratio kept, centred, y growing
+/// upwards (north up). Zoomed, a plane point (the centre, kept inside the box) sits in the
+/// middle of the window and every length is that many times longer. A box of no extent sits
+/// in the middle and is not zoomed.
+class Viewport {
+ public:
+  /// Fits the cities into w x h. The zoom and its centre are kept while the box is the same
+  /// (the same instance, another frame of it or another window size); another box is shown
+  /// whole.
+  void Fit(const std::vector<FPoint>& cities, int w, int h, int margin);
+  /// Multiplies the zoom by k, within [1, a plane unit 64 pixels long], keeping the plane
+  /// point under pixel (px, py) there; back at 1 the whole instance is shown.
+  void ZoomAbout(double k, double px, double py);
+  /// Moves the picture by (dx, dy) pixels, when zoomed.
+  void Pan(double dx, double dy);
+  /// The whole instance again.
+  void Whole();
 
-  Fit(const std::vector<FPoint>& cities, int w, int h, int margin);
+  double Zoom() const { return zoom_; }
+  int Width() const { return w_; }
+  int Height() const { return h_; }
+  /// The pixel of a plane point, unrounded (far outside the window when zoomed) and rounded.
+  double PX(double x) const { return (w_ - 1) / 2.0 + (x - ux_) * scale_ * zoom_; }
+  double PY(double y) const { return (h_ - 1) / 2.0 - (y - uy_) * scale_ * zoom_; }
   int X(double x) const;
   int Y(double y) const;
+
+ private:
+  void Clamp();
+
+  double x0_ = 0, y0_ = 0, x1_ = 0, y1_ = 0;  ///< the cities' box
+  size_t n_ = 0;
+  int w_ = 0, h_ = 0;
+  double scale_ = 0;                          ///< pixels per plane unit at zoom 1
+  double zoom_ = 1, ux_ = 0, uy_ = 0;         ///< the zoom and the plane point in the middle
 };
+
+/// The window title for a frame's title at a zoom: past 1 it names the zoom.
+std::string ZoomedTitle(const std::string& title, double zoom);
 
 /// The title in UTF-8: Latin-1 bytes 0x80-0xFF become two bytes each.
 std::string Latin1ToUtf8(const char* text);

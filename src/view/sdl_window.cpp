@@ -135,6 +135,7 @@ class Window {
 
   void Loop(SDL_Window* window, SDL_Renderer* renderer) {
     Frame shown;
+    Viewport view;  // as last drawn: the mouse and the keys act on what the user sees
     std::string title;
     bool hidden = false, dirty = false;
     for (;;) {
@@ -144,8 +145,9 @@ class Window {
             (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_CLOSE)) {
           SDL_HideWindow(window);  // until the next drawing
           hidden = true;
-        } else if (ev.type == SDL_WINDOWEVENT) {
-          dirty = true;  // resized, exposed, shown: draw again
+        } else {
+          // resized, exposed, shown, zoomed, panned: draw again
+          dirty |= ev.type == SDL_WINDOWEVENT || Steer(view, ev);
         }
       }
       bool fresh;
@@ -157,8 +159,6 @@ class Window {
         fresh_ = false;
       }
       if (fresh) {
-        if (shown.title != title) SDL_SetWindowTitle(window, shown.title.c_str());
-        title = shown.title;
         if (hidden) SDL_ShowWindow(window);
         hidden = false;
         dirty = true;
@@ -166,7 +166,11 @@ class Window {
       if (dirty && !hidden) {
         int w = 0, h = 0;
         SDL_GetRendererOutputSize(renderer, &w, &h);
-        RenderFrame(renderer, w, h, shown);
+        view.Fit(shown.cities, w, h, kMargin);
+        const std::string now = ZoomedTitle(shown.title, view.Zoom());
+        if (now != title) SDL_SetWindowTitle(window, now.c_str());
+        title = now;
+        RenderFrame(renderer, shown, view);
         SDL_RenderPresent(renderer);
         dirty = false;
       }

@@ -2,6 +2,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "graph/arretes.h"
 #include "view/sdl_render.h"
 
@@ -15,22 +18,43 @@ const uint32_t kCity = Rgb(kCityColour), kTour = Rgb(kTourColour), kRing = Rgb(k
 // The corners of a 100 x 100 square; at 200 x 200 they land on pixels 12 and 187.
 Frame Square(std::vector<std::pair<int, int>> edges) { return {{{0, 0}, {100, 0}, {100, 100}, {0, 100}}, edges, {}, ""}; }
 
-// Draws f at w x h; the colours at the points, in order.
-Colours Pixels(const Frame& f, int w, int h, const std::vector<SDL_Point>& at) {
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
-  SDL_Renderer* r = SDL_CreateSoftwareRenderer(s);
-  RenderFrame(r, w, h, f);
-  Colours out;
-  for (const SDL_Point& p : at) out.push_back(Rgb(static_cast<SDL_Color*>(s->pixels)[p.y * s->pitch / 4 + p.x]));
-  SDL_DestroyRenderer(r);
-  SDL_FreeSurface(s);
-  return out;
-}
+// A frame drawn at w x h, as a zoom leaves it.
+class Drawn {
+ public:
+  Drawn(const Frame& f, int w, int h, void (*steer)(Viewport&) = nullptr) {
+    view.Fit(f.cities, w, h, kMargin);
+    if (steer != nullptr) steer(view), view.Fit(f.cities, w, h, kMargin);
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
+    SDL_Renderer* r = SDL_CreateSoftwareRenderer(s);
+    RenderFrame(r, f, view);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) pixels_.push_back(Rgb(static_cast<SDL_Color*>(s->pixels)[y * s->pitch / 4 + x]));
+    SDL_DestroyRenderer(r);
+    SDL_FreeSurface(s);
+    w_ = w;
+  }
+  Colours At(const std::vector<SDL_Point>& at) const {
+    Colours out;
+    for (const SDL_Point& p : at) out.push_back(pixels_[p.y * w_ + p.x]);
+    return out;
+  }
+  // The share of the window in colour c.
+  double Share(uint32_t c) const { return std::count(pixels_.begin(), pixels_.end(), c) / double(pixels_.size()); }
 
-TEST(Render, TourPathRingAndAspect) {
-  // Closed tour, north up: city 0 bottom left, the bottom edge's middle, the empty centre.
-  EXPECT_EQ(Pixels(Square({{0, 1}, {1, 2}, {2, 3}, {0, 3}}), 200, 200, {{12, 187}, {100, 187}, {100, 100}, {187, 12}}),
-            (Colours{kCity, kTour, kBack, kCity}));
+  Viewport view;
+
+ private:
+  Colours pixels_;
+  int w_;
+};
+
+Colours Pixels(const Frame& f, int w, int h, const std::vector<SDL_Point>& at) { return Drawn(f, w, h).At(at); }
+
+TEST(Render, TourAboveCitiesPathRingAndAspect) {
+  // Closed tour, north up: city 0 bottom left with the tour over its middle and its dot's
+  // corner showing, the bottom edge's middle, the empty centre, city 2 top right.
+  EXPECT_EQ(Pixels(Square({{0, 1}, {1, 2}, {2, 3}, {0, 3}}), 200, 200, {{12, 187}, {10, 185}, {100, 187}, {100, 100}, {189, 10}}),
+            (Colours{kTour, kCity, kTour, kBack, kCity}));
   // A partial path stays open (no side from 3 back to 0); an edge to no city is skipped.
   EXPECT_EQ(Pixels(Square({{0, 1}, {1, 2}, {2, 3}, {9, 0}}), 200, 200, {{12, 100}, {187, 100}}), (Colours{kBack, kTour}));
   // A wide window keeps the square square, centred: 75 pixels a side from x = 162.
@@ -41,6 +65,161 @@ TEST(Render, TourPathRingAndAspect) {
   EXPECT_EQ(Pixels(ring, 200, 200, {{47, 100}, {100, 100}}), (Colours{kRing, kBack}));
   // All cities in one place: drawn in the middle.
   EXPECT_EQ(Pixels({{{7, 7}, {7, 7}}, {}, {}, ""}, 101, 101, {{50, 50}}), (Colours{kCity}));
+}
+
+// n cities on a grid of side k = sqrt(n) over [0, 1000]^2, in a boustrophedon tour (rows
+// alternately left to right and back); `visited` of them in the path, the rest waiting.
+Frame Grid(int k, int visited, bool closed) {
+  Frame f;
+  for (int r = 0; r < k; ++r)
+    for (int c = 0; c < k; ++c) f.cities.push_back({1000.0 * (r % 2 == 0 ? c : k - 1 - c) / (k - 1), 1000.0 * r / (k - 1)});
+  for (int i = 1; i < visited; ++i) f.edges.emplace_back(i - 1, i);
+  if (closed) f.edges.emplace_back(visited - 1, 0);
+  return f;
+}
+
+TEST(Render, DotsShrinkWithTheCitiesInTheWindowSoTheTourShows) {
+  // 100 000 cities at 640 x 640: the tour, above one-pixel dots, covers a large share of the
+  // window; half of it drawn, the cities still waiting show beside it in a comparable share.
+  const Drawn whole(Grid(317, 317 * 317, true), 640, 640);
+  EXPECT_GT(whole.Share(kTour), 0.3);
+  EXPECT_GT(whole.Share(kBack), 0.1);
+  const Drawn half(Grid(317, 317 * 317 / 2, false), 640, 640);
+  EXPECT_GT(half.Share(kTour), 0.15);
+  EXPECT_GT(half.Share(kCity), half.Share(kTour) / 4);
+  EXPECT_LT(half.Share(kCity), half.Share(kTour) * 4);
+
+  // A lone city at the top left of a grid of 2 x 2, 70 x 70 or 300 x 300 cities: its dot is
+  // 5, 3, 1 pixels a side at 640 x 640, and none at 200 x 200, two cities a pixel.
+  const auto lone = [](int k, int side) {
+    Frame f = Grid(k, 0, false);
+    f.cities.push_back({-500, 1500});
+    return Drawn(f, side, side).At({{12, 12}, {13, 13}, {14, 14}});
+  };
+  EXPECT_EQ(lone(2, 640), (Colours{kCity, kCity, kCity}));
+  EXPECT_EQ(lone(70, 640), (Colours{kCity, kCity, kBack}));
+  EXPECT_EQ(lone(300, 640), (Colours{kCity, kBack, kBack}));
+  EXPECT_EQ(lone(300, 200), (Colours{kBack, kBack, kBack}));
+  // Zoomed in by 64 on a corner of the 70 x 70 grid, the one city in the window is big
+  // again, and the lines two pixels wide.
+  Frame f = Grid(70, 70 * 70, false);
+  const Drawn zoomed(f, 640, 640, [](Viewport& v) { v.ZoomAbout(64, v.X(0), v.Y(0)); });
+  const int x = zoomed.view.X(0), y = zoomed.view.Y(0);
+  EXPECT_EQ(zoomed.At({{x - 2, y - 2}, {x + 40, y}, {x + 40, y + 1}, {x + 40, y + 2}}), (Colours{kCity, kTour, kTour, kBack}));
+}
+
+TEST(Render, ZoomAboutThePointerPanAndWhole) {
+  // The square and its centre: at 200 x 200, city 4 on pixel (99.5, 99.5).
+  Frame f = Square({{0, 4}});
+  f.cities.push_back({50, 50});
+  Viewport v;
+  v.Fit(f.cities, 200, 200, kMargin);
+  v.ZoomAbout(2, 12, 187);  // the pointer on city 0: it stays there, the centre doubles off
+  EXPECT_EQ(v.Zoom(), 2);
+  EXPECT_EQ(std::make_pair(v.X(0), v.Y(0)), std::make_pair(12, 187));
+  EXPECT_EQ(std::make_pair(v.X(50), v.Y(50)), std::make_pair(187, 12));
+  EXPECT_EQ(ZoomedTitle("pvc - longueur 7", v.Zoom()), "pvc - longueur 7 - zoom x2.0");
+  v.Pan(-50, 20);
+  EXPECT_EQ(std::make_pair(v.X(50), v.Y(50)), std::make_pair(137, 32));
+  // Another frame of the same instance, in a larger window, keeps the zoom and its centre.
+  v.Fit(f.cities, 300, 300, kMargin);
+  EXPECT_EQ(v.Zoom(), 2);
+  EXPECT_EQ(ZoomedTitle("t", 300), "t - zoom x300");
+  // Drawn: the zoomed city on its pixel, the edge through the window's corner.
+  const Drawn drawn(f, 200, 200, [](Viewport& w) { w.ZoomAbout(2, 12, 187); });
+  EXPECT_EQ(drawn.At({{189, 10}, {100, 100}, {100, 99}}), (Colours{kCity, kTour, kTour}));
+
+  // Zooming out past 1, Home, a pan while whole, a new instance: the whole square again.
+  const auto whole = [&](const char* why) {
+    EXPECT_EQ(v.Zoom(), 1) << why;
+    EXPECT_EQ(std::make_pair(v.X(0), v.Y(0)), std::make_pair(12, 187)) << why;
+  };
+  v.Fit(f.cities, 200, 200, kMargin);
+  v.ZoomAbout(0.1, 0, 0);
+  whole("zoomed out");
+  v.Pan(30, 30);
+  whole("panned while whole");
+  v.ZoomAbout(8, 150, 40);
+  v.Whole();
+  whole("home");
+  v.ZoomAbout(8, 150, 40);
+  f.cities.back().x = 60;
+  v.Fit(f.cities, 200, 200, kMargin);
+  EXPECT_EQ(v.Zoom(), 8);  // same box
+  f.cities.back().x = 160;
+  v.Fit(f.cities, 200, 200, kMargin);
+  EXPECT_EQ(v.Zoom(), 1);  // another box
+  EXPECT_EQ(ZoomedTitle("t", 1), "t");
+
+  // A unit of the plane grows to 64 pixels at most; a pan stops with the box's edge in the
+  // middle; one point cannot be zoomed.
+  v.ZoomAbout(1e9, 100, 100);
+  EXPECT_DOUBLE_EQ(v.Zoom() * 175 / 160, 64);  // 175 pixels for the box's 160 units
+  v.Pan(1e9, -1e9);
+  EXPECT_EQ(std::make_pair(v.X(0), v.Y(0)), std::make_pair(100, 100));  // 99.5 rounds away
+  Viewport point;
+  point.Fit({{7, 7}}, 100, 100, kMargin);
+  point.ZoomAbout(4, 10, 10);
+  EXPECT_EQ(point.Zoom(), 1);
+}
+
+// The events the window reads: wheel notches zoom about the pointer (a flipped wheel the
+// other way), a drag moves the picture with the pointer, Home shows the whole instance, and
+// what changes nothing asks for no drawing.
+TEST(Render, WheelDragAndKeysSteerTheView) {
+  Frame f = Square({});
+  f.cities.push_back({50, 50});
+  Viewport v;
+  v.Fit(f.cities, 200, 200, kMargin);
+  SDL_Event ev{};
+  ev.type = SDL_MOUSEMOTION;
+  ev.motion.state = SDL_BUTTON_LMASK, ev.motion.xrel = 30;
+  EXPECT_FALSE(Steer(v, ev));  // whole: nothing to pan
+  ev = {};
+  ev.type = SDL_MOUSEWHEEL;
+  ev.wheel.y = 2, ev.wheel.mouseX = 12, ev.wheel.mouseY = 187;
+  EXPECT_TRUE(Steer(v, ev));
+  EXPECT_DOUBLE_EQ(v.Zoom(), kZoomStep * kZoomStep);
+  EXPECT_EQ(std::make_pair(v.X(0), v.Y(0)), std::make_pair(12, 187));
+  ev.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+  EXPECT_TRUE(Steer(v, ev));
+  EXPECT_DOUBLE_EQ(v.Zoom(), 1);
+  ev.wheel.y = -3;  // flipped: in
+  Steer(v, ev);
+  const int x = v.X(50), y = v.Y(50);
+  ev = {};
+  ev.type = SDL_MOUSEMOTION;
+  ev.motion.state = SDL_BUTTON_LMASK, ev.motion.xrel = -7, ev.motion.yrel = 5;
+  EXPECT_TRUE(Steer(v, ev));
+  EXPECT_EQ(std::make_pair(v.X(50), v.Y(50)), std::make_pair(x - 7, y + 5));
+  ev.motion.state = 0;  // a move without the button
+  EXPECT_FALSE(Steer(v, ev));
+  EXPECT_EQ(v.X(50), x - 7);
+  ev = {};
+  ev.type = SDL_KEYDOWN;
+  ev.key.keysym.sym = SDLK_a;
+  EXPECT_FALSE(Steer(v, ev));
+  ev.key.keysym.sym = SDLK_HOME;
+  EXPECT_TRUE(Steer(v, ev));
+  EXPECT_EQ(v.Zoom(), 1);
+  ev.key.keysym.sym = SDLK_PLUS;  // about the middle: the centre city stays
+  EXPECT_TRUE(Steer(v, ev));
+  EXPECT_EQ(std::make_pair(v.X(50), v.Y(50)), std::make_pair(100, 100));
+}
+
+// Zoomed on a city far from the others, the edges run millions of pixels out of the window:
+// they are cut at its edge and drawn where they cross it, and the rest is skipped.
+TEST(Render, EdgesFarOutsideAZoomedWindowAreCut) {
+  Frame f{{{0, 0}, {1e7, 0}, {5e6, 1}, {5e6, 1e7}, {0, 1e7}}, {{0, 1}, {2, 3}, {3, 4}}, {}, ""};
+  const Drawn d(f, 200, 200, [](Viewport& v) {
+    v.ZoomAbout(1e12, v.PX(5e6), v.PY(1));
+    v.Pan(0, 99.5 - v.PY(1));
+  });
+  // City 2 in the middle, one unit over the horizontal edge 0-1: 64 pixels apart.
+  EXPECT_EQ(std::make_pair(d.view.X(5e6), d.view.Y(1)), std::make_pair(100, 100));
+  EXPECT_EQ(d.view.Y(0), 164);
+  EXPECT_EQ(d.At({{0, 164}, {199, 164}, {98, 102}, {100, 0}, {101, 40}, {50, 50}}),
+            (Colours{kTour, kTour, kCity, kTour, kTour, kBack}));
 }
 
 TEST(Render, TitleNamesRunLengthAndResultInUtf8) {
