@@ -16,7 +16,10 @@ constexpr uint32_t kNone = UINT32_MAX;
 constexpr int64_t kInfinite = INT64_MAX;
 constexpr int64_t kDone = INT64_MIN;  // key of a vertex in Prim's tree
 constexpr double kLimit = static_cast<double>(kPenaltyLimit / 2);
-constexpr int64_t kPatience = 100;  // iterations without a new best before the step is cut
+// Up to this size iterations are cheap: the step is cut after 100 iterations without a new
+// best (50 above), and the ascent goes on down to a hundred-thousandth of the mean pair of
+// the tree (a ten-thousandth above).
+constexpr uint32_t kSmall = 2000;
 
 // The bound a scaled L(pi) certifies: divided back and rounded up, never below zero.
 unsigned long long Certified(__int128 cost) {
@@ -285,9 +288,11 @@ BoundStatus Ascent::Run(BoundResult* out) {
   int64_t norm = 0;
   __int128 w = tour ? 0 : Sparse(pi_.get(), &norm), best_w = w;
   // The step starts at one weight unit and doubles while the bound rises; from the first
-  // iteration that does not raise it, the step is cut by 0.7 after every kPatience
-  // iterations without a new best, down to a ten-thousandth of the mean pair of the tree.
-  const double smallest = std::max(1.0, static_cast<double>(best_w) / n_ * 1e-4);
+  // iteration that does not raise it, the step is cut by 0.7 after every `patience`
+  // iterations without a new best, down to `smallest`.
+  const bool small = n_ <= kSmall;
+  const double smallest = std::max(1.0, static_cast<double>(best_w) / n_ * (small ? 1e-5 : 1e-4));
+  const int64_t patience = small ? 100 : 50;
   double t = kPenaltyScale;
   bool initial = true;
   int64_t stall = 0;
@@ -324,10 +329,10 @@ BoundStatus Ascent::Run(BoundResult* out) {
     }
     if (initial) {
       initial = false;
-      t *= 3.0 / 8;
+      t *= 0.75;
       continue;
     }
-    if (++stall < kPatience) continue;
+    if (++stall < patience) continue;
     stall = 0;
     t *= 0.7;
     // The best penalties on the complete graph: the pairs of their 1-tree join the
