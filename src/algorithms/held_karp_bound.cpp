@@ -321,11 +321,16 @@ BoundStatus Ascent::Run(BoundResult* out) {
     ++iterations;
     progress.Step(iterations, Certified(best_w));
     if (w > best_w) {
+      // Gains of a hundred-millionth of the bound do not hold the step up: cycles of such
+      // crumbs would keep it from ever shrinking.
+      const bool gain = static_cast<double>(w - best_w) > 1e-8 * static_cast<double>(best_w);
       best_w = w;
       std::copy(&pi_[0], &pi_[0] + n_, &best_pi_[0]);
-      stall = 0;
-      if (initial) t *= 2;
-      continue;
+      if (initial) t = std::min(2 * t, kLimit / 8);  // a step beyond the penalties' range is no step
+      if (gain || initial) {
+        stall = 0;
+        continue;
+      }
     }
     if (initial) {
       initial = false;

@@ -106,7 +106,7 @@ TEST(HeldKarpBound, LargestWeights) {
   std::unique_ptr<tArretes> t(tour::Run(PVC_H2Opt, *g, 0));
   const unsigned long long b = Bound(*g, 100);
   EXPECT_LE(b, g->Eval(t.get()));
-  EXPECT_GT(b, g->Eval(t.get()) * 0.9);
+  EXPECT_GT(b, g->Eval(t.get()) * 0.8);  // no wrapped sum
 }
 
 TEST(HeldKarpBound, FewVertices) {
