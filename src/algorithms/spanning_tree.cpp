@@ -7,8 +7,10 @@
 // weights the tour is at most twice the optimum (it shortcuts a walk twice around a tree
 // that weighs less than any tour).
 //
-// Prim keeps, for every vertex outside the tree, its lightest edge to the tree (lowest
-// tree vertex on ties), so a run costs O(n^2) weight look-ups. Each step joins the pair
+// On a matrix, Prim keeps, for every vertex outside the tree, its lightest edge to the tree
+// (lowest tree vertex on ties), so a run costs O(n^2) weight look-ups. On points, each tree
+// vertex's nearest outside vertex comes from a k-d tree and a heap orders these pairs:
+// about n log n weights on uniform points. Each step joins the pair
 // that is least by (weight, smaller vertex, larger vertex) among the pairs with exactly
 // one vertex in the tree; for a fixed outside vertex u that order on its pairs (u, t) is
 // the order by (weight, t), which is what the per-vertex key keeps. The walk is iterative
@@ -29,10 +31,75 @@
 
 #include "containers/progress.h"
 #include "containers/resources.h"
+#include "graph/spatial_index.h"
 
 namespace {
 const char kName[] = "HARPM";
 constexpr unsigned long kNoParent = 4294967295ul;
+}  // namespace
+
+namespace {
+
+// Prim on an instance of points. The least pair by (weight, smaller vertex, larger vertex)
+// with one vertex t in the tree joins t to an outside vertex u; for a fixed t that order on
+// its pairs is the order by (weight, u), so the pair is t's nearest outside vertex in the
+// spatial index (outside vertices are the live ones). A heap holds one pair per tree vertex
+// ordered as the step orders them. A pair whose outside vertex has joined since is stale:
+// its key is below every pair its tree vertex still has, since the outside vertices only
+// leave, so it is refreshed when it comes to the top; a live pair at the top is the least
+// pair of all. A tree vertex without outside vertex leaves the heap.
+tArretes* PrimIndexed(EuclidianGraphe* e, int Output, unsigned interval) {
+  const unsigned n = e->GetSommets();
+  struct Pair {
+    uint32_t w, lo, hi, t;  // weight, the pair's vertices ascending, the tree vertex
+    bool operator<(const Pair& o) const {  // heap order: greater is later
+      return w != o.w ? w > o.w : lo != o.lo ? lo > o.lo : hi > o.hi;
+    }
+  };
+  pvc::SpatialIndex index;
+  pvc::Array<Pair> heap = pvc::NewArray<Pair>(n);
+  pvc::Array<char> in_tree = heap ? pvc::NewArray<char>(n, true) : nullptr;
+  std::unique_ptr<tArretes> ta(in_tree ? tArretes::New(n) : nullptr);
+  if (!ta || !index.Build(*e)) return pvc::Fail(kName, Output);
+  unsigned size = 0;
+  auto push_nearest = [&](unsigned t) {
+    uint32_t w;
+    const int u = index.Nearest(static_cast<int>(t), &w);
+    if (u < 0) return;
+    heap[size++] = Pair{w, std::min(t, static_cast<unsigned>(u)), std::max(t, static_cast<unsigned>(u)), t};
+    std::push_heap(&heap[0], &heap[0] + size);
+  };
+  in_tree[0] = 1;
+  index.Remove(0);
+  push_nearest(0);
+  pvc::ProgressScope progress(kName, "sommet", n);
+  for (unsigned step = 1; step < n; ++step) {
+    if (pvc::Interrupted()) return pvc::Fail(kName, Output);
+    progress.Step(step);
+    Pair p;
+    for (;;) {
+      if (size == 0) return pvc::Fail(kName, Output);  // not reached: a live pair remains
+      std::pop_heap(&heap[0], &heap[0] + size);
+      p = heap[--size];
+      if (!in_tree[p.lo ^ p.hi ^ p.t]) break;
+      push_nearest(p.t);
+    }
+    if (Output >= Detailed) printf("insertion de %d-%d\n", p.lo, p.hi);
+    ta->Add(static_cast<int>(p.lo), static_cast<int>(p.hi));
+    if (ta->OutOfMemory()) return pvc::Fail(kName, Output);
+    const unsigned entrant = p.lo ^ p.hi ^ p.t;
+    in_tree[entrant] = 1;
+    index.Remove(static_cast<int>(entrant));
+    push_nearest(p.t);
+    push_nearest(entrant);
+    if (interval != 0) {
+      pvc::DrawPause(interval);
+      e->Draw(ta.get(), nullptr);
+    }
+  }
+  return ta.release();
+}
+
 }  // namespace
 
 tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
@@ -40,6 +107,7 @@ tArretes* ARPM_Prim(EuclidianGraphe* e, unsigned long Options) {
   const unsigned interval = pvc::DrawIntervalOf(Options);
   const unsigned n = e->GetSommets();
   if (Output >= Important) printf("Prim: g\351n\351ration d'un arbre recouvrant de poid minimal\n");
+  if (pvc::SpatialIndex::Serves(*e)) return PrimIndexed(e, Output, interval);
 
   // The vertices outside the tree, ascending; the joining vertex leaves the array, so the
   // loops below touch only outside vertices.

@@ -285,20 +285,31 @@ void EuclidianGraphe::Generate(uint32_t Resolution, uint32_t ScaleFactor, unsign
   DeltaCoordsAvailable = false;
   WorldSize = Resolution * ScaleFactor;
   pvc::SeedRandom(seed);
-  if (listing) fprintf(listing, "Coordonnees des sommets:\n");
   for (uint32_t i = 0; i < Sommets; ++i) {
     uint32_t rx = static_cast<uint32_t>(pvc::Random());
     uint32_t ry = static_cast<uint32_t>(pvc::Random());
     Coordinates[i].x = RandomCoordinate(rx, Resolution, ScaleFactor);
     Coordinates[i].y = RandomCoordinate(ry, Resolution, ScaleFactor);
-    if (listing) fprintf(listing, "%d: %u,%u\n", static_cast<int>(i), Coordinates[i].x, Coordinates[i].y);
   }
+  if (listing) ListCoordinates(listing);
   if (!Poids) return;  // the weights are computed from the points
   for (uint32_t i = 0; i + 1 < Sommets; ++i) {
     uint32_t* row = Poids[i];
     const Point2D pi = Coordinates[i];
     for (uint32_t j = i + 1; j < Sommets; ++j) row[j - i - 1] = EuclideanWeight(pi, Coordinates[j]);
   }
+}
+
+bool EuclidianGraphe::ListCoordinates(FILE* out) const {
+  fprintf(out, "Coordonnees des sommets:\n");
+  for (uint32_t i = 0; i < Sommets; ++i) {
+    if (pvc::Interrupted()) {
+      fprintf(out, "\nliste interrompue: %u sommets sur %u affich\351s, l'instance est compl\350te\n", i, Sommets);
+      return false;
+    }
+    fprintf(out, "%d: %u,%u\n", static_cast<int>(i), Coordinates[i].x, Coordinates[i].y);
+  }
+  return true;
 }
 
 void EuclidianGraphe::Draw(tArretes* a, void (*func)()) {

@@ -204,6 +204,10 @@ class EuclidianGraphe : public Graphe {
   void Randomise(uint32_t Resolution, uint32_t ScaleFactor);
   /// Randomise with a given seed; the coordinates are listed on `listing` when not null.
   void Generate(uint32_t Resolution, uint32_t ScaleFactor, unsigned int seed, FILE* listing);
+  /// Prints "Coordonnees des sommets:" and one line "%d: %u,%u" per vertex on out. Ctrl-C
+  /// ends the listing at the next line with one line saying so; the instance is not
+  /// touched. False when it was cut.
+  bool ListCoordinates(FILE* out) const;
 
   uint32_t GetMaxCoord() const { return MaxCoord; }
   /// For an instance read from a file, whose coordinates were written through GetCoords:

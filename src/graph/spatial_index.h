@@ -6,12 +6,14 @@
 // squares before the root), so a box whose nearest point has a key beyond
 // Graphe::RuleKeyAbove(w) holds no vertex of weight w or less and is skipped; inside the
 // leaves every weight is the instance's own. Vertices can be removed (the nearest
-// neighbour's treated vertices); a box without live vertex is skipped at once, so a query
-// costs about log n even when most vertices are gone.
+// neighbour's treated vertices, the spanning tree's joined ones): a box without live vertex
+// is skipped at once, and each box shrinks to its live points, so a query costs about
+// log n even when most vertices are gone.
 //
 // Memory: about 40 bytes per vertex. Building costs O(n log n).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "containers/resources.h"
@@ -57,17 +59,44 @@ class SpatialIndex {
     }, [&] { return *bound < 0 ? -1.0 : Graphe::RuleKeyAbove(rule_, static_cast<uint32_t>(*bound)); });
   }
 
+  // The tree itself, for callers that keep their own data per node. Node 0 is the root;
+  // the children of node k are Child(k) and Child(k) + 1, numbered above k, or none when
+  // Child(k) is 0: a leaf, whose points are the vertices At(Begin(k)) .. At(End(k) - 1).
+  uint32_t Nodes() const { return node_count_; }
+  uint32_t Child(uint32_t k) const { return nodes_[k].child; }
+  uint32_t Parent(uint32_t k) const { return nodes_[k].parent; }
+  uint32_t Begin(uint32_t k) const { return nodes_[k].begin; }
+  uint32_t End(uint32_t k) const { return nodes_[k].end; }
+  int At(uint32_t pos) const { return order_[pos]; }
+  bool LiveAt(uint32_t pos) const { return !dead_[pos]; }
+  /// False once every point under node k is removed.
+  bool Live(uint32_t k) const { return nodes_[k].live != 0; }
+  uint32_t LeafOf(int v) const { return leaf_[pos_[v]]; }
+  /// A weight that the weight from vertex u to any live point of node k reaches.
+  double WeightFloor(uint32_t k, int u) const {
+    const double key = BoxKey(nodes_[k], u) * (1 - 0x1p-20);
+    const double r = std::sqrt(rule_ == Metric::kAtt ? key / 10 : key);
+    return r > 1 ? (r - 1) / (1 + 0x1p-20) - 1 : 0;
+  }
+
  private:
   struct Node {
-    double lo[2], hi[2];  // box of the node's points
+    double lo[2], hi[2];  // box of the node's live points
     uint32_t begin, end;  // its points: order_[begin .. end-1]
     uint32_t child;       // first of its two children (the second follows); 0 for a leaf
     uint32_t parent;
-    uint32_t live;        // points not removed
+    uint32_t live;        // a leaf's points not removed; a parent's children not emptied
   };
 
-  // Makes node k over order_[begin .. end-1] and its subtree.
-  void Fill(uint32_t k, uint32_t begin, uint32_t end, uint32_t parent);
+  struct Point {
+    double c[2];
+    int v;
+  };
+  // Makes node k over points[begin .. end-1] and its subtree, reordering them.
+  void Fill(Point* points, uint32_t k, uint32_t begin, uint32_t end, uint32_t parent);
+  // Shrinks the box of node k (live) to its live points, or its live children's boxes,
+  // once the point at gone (x, y) was removed below it; true when it changed.
+  bool Tighten(uint32_t k, const double* gone);
   // Squared distance from the point of vertex u to the box of node k.
   double BoxKey(const Node& k, int u) const;
 
@@ -76,25 +105,40 @@ class SpatialIndex {
   // box at or beyond it is skipped; negative: stop).
   template <class Leaf, class Limit>
   void Visit(uint32_t k, int u, Leaf leaf, Limit limit) const {
+    Visit(k, u, leaf, limit, BoxKey(nodes_[k], u));
+  }
+  // The same, with the key of node k's box already computed.
+  template <class Leaf, class Limit>
+  void Visit(uint32_t k, int u, Leaf leaf, Limit limit, double key) const {
     const Node& node = nodes_[k];
     if (node.live == 0) return;
     const double lim = limit();
-    if (lim < 0 || BoxKey(node, u) * (1 - 0x1p-20) >= lim) return;
+    if (lim < 0 || key * (1 - 0x1p-20) >= lim) return;
     if (node.child == 0) {
-      for (uint32_t pos = node.begin; pos < node.end; ++pos)
-        if (!dead_[pos] && order_[pos] != u) leaf(pos);
+      // A point's own key spares the weight of one beyond the limit.
+      const double* c = &xy_[2 * pos_[u]];
+      for (uint32_t pos = node.begin; pos < node.end; ++pos) {
+        if (dead_[pos] || order_[pos] == u) continue;
+        const double dx = xy_[2 * pos] - c[0], dy = xy_[2 * pos + 1] - c[1];
+        if ((dx * dx + dy * dy) * (1 - 0x1p-20) < limit()) leaf(pos);
+      }
       return;
     }
     const uint32_t a = node.child, b = node.child + 1;
-    const bool b_first = BoxKey(nodes_[b], u) < BoxKey(nodes_[a], u);
-    Visit(b_first ? b : a, u, leaf, limit);
-    Visit(b_first ? a : b, u, leaf, limit);
+    const double ka = BoxKey(nodes_[a], u), kb = BoxKey(nodes_[b], u);
+    if (kb < ka) {
+      Visit(b, u, leaf, limit, kb);
+      Visit(a, u, leaf, limit, ka);
+    } else {
+      Visit(a, u, leaf, limit, ka);
+      Visit(b, u, leaf, limit, kb);
+    }
   }
 
   const EuclidianGraphe* g_ = nullptr;
   Metric rule_ = Metric::kTruncated;
   unsigned n_ = 0;
-  Array<double> xy_;      // x then y of each vertex, in the unit of the rule's keys
+  Array<double> xy_;      // x then y of each position, in the unit of the rule's keys
   Array<int> order_;      // the vertices, grouped by leaf
   Array<uint32_t> pos_;   // position of each vertex in order_
   Array<uint32_t> leaf_;  // leaf node of each position

@@ -1,5 +1,6 @@
 #include "graph/tour_output.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,9 +65,18 @@ bool WriteTourFile(const char* path, const std::string& name, const std::string&
                    unsigned n, std::string* error) {
   struct stat st;
   if (stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-    // A device or a pipe is written in place: there is no file to keep.
-    FILE* f = Create(path, error);
-    if (!f) return false;
+    // A device or a pipe is written in place: there is no file to keep. Opened without
+    // waiting, so that a FIFO nobody reads is refused instead of waiting for a reader.
+    const int fd = open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* f = fd < 0 ? nullptr : fdopen(fd, "w");
+    if (!f) {
+      const int cause = errno;
+      if (fd >= 0) close(fd);
+      *error = std::string(path) + ": cannot create (" + strerror(cause) + ")";
+      errno = cause;
+      return false;
+    }
     PutTour(f, name, comment, tour, n);
     return Close(f, path, error);
   }

@@ -1,5 +1,7 @@
 #include "graph/tsplib.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "containers/progress.h"
 #include "containers/resources.h"
 
 namespace {
@@ -22,14 +25,24 @@ constexpr double kEarthRadius = 6378.388;    // kilometres
 
 bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
+// A byte that no text file holds: a control character other than tab, line feed, form
+// feed and carriage return (NUL, VT, DEL, ...). Bytes above 127 are accented letters.
+bool ControlCharacter(int c) { return (c < 32 && c != '\t' && c != '\n' && c != '\f' && c != '\r') || c == 127; }
+
 // The words of a file (runs of characters other than blanks and line ends), with the
 // line each one stands on and whether it begins its line. Words and values longer than
 // the kept length are cut and marked, so no line length can exhaust anything.
+//
+// Reading stops, as at the end of the file, at a read error, at a byte that is no text
+// and when Ctrl-C was pressed; Stopped() then tells why. A descriptor is waited on with
+// poll, a short while at a time, so that a source that never ends (a device, a pipe, a
+// FIFO without writer) is left at Ctrl-C; a stream is read with fread.
 class Scanner {
  public:
   explicit Scanner(FILE* f) : f_(f) {}
+  explicit Scanner(int fd) : fd_(fd) {}
 
-  /// The next word into *w; false at the end of the file or on a read error.
+  /// The next word into *w; false at the end of the file or when reading stopped.
   bool Word(std::string* w) {
     if (pushed_) {
       pushed_ = false;
@@ -70,27 +83,90 @@ class Scanner {
   long Line() const { return line_of_word_; }
   bool FirstOnLine() const { return first_; }
   bool WordCut() const { return cut_; }
-  /// errno of a failed read, 0 when the file was read to its end.
+
+  enum class Stop { kNone, kReadError, kControl, kInterrupted };
+  /// Why reading stopped before the end of the file.
+  Stop Stopped() const { return stop_; }
+  /// errno of a failed read.
   int ReadError() const { return error_; }
+  /// The byte that is no text, and the line it stands on.
+  int Control() const { return control_; }
+  long StopLine() const { return stop_line_; }
+
+  /// Stops reading because Ctrl-C was pressed (work after the reading polls it too).
+  bool Interrupt() {
+    if (stop_ == Stop::kNone) stop_ = Stop::kInterrupted, stop_line_ = line_;
+    return false;
+  }
 
  private:
   int Get() {
-    const int c = getc(f_);
+    if (pos_ == end_ && !Fill()) {
+      at_line_start_ = true;
+      return EOF;
+    }
+    const int c = static_cast<unsigned char>(buf_[pos_++]);
     if (c == '\n') {
       ++line_;
       at_line_start_ = true;
-    } else if (c == EOF) {
+    } else if (ControlCharacter(c)) {
+      stop_ = Stop::kControl;
+      control_ = c;
+      stop_line_ = line_;
+      pos_ = end_ = 0;
       at_line_start_ = true;
-      if (ferror(f_) && error_ == 0) error_ = errno ? errno : EIO;
+      return EOF;
     }
     return c;
   }
 
-  FILE* f_;
+  // Reads the next block; false at the end of the file or when reading stops.
+  bool Fill() {
+    if (stop_ != Stop::kNone || eof_) return false;
+    for (;;) {
+      if (pvc::Interrupted()) return Interrupt();
+      ssize_t got;
+      if (fd_ >= 0) {
+        pollfd p = {fd_, POLLIN, 0};
+        const int ready = poll(&p, 1, 100);
+        if (ready == 0 || (ready < 0 && errno == EINTR)) {
+          progress_.Step(static_cast<uint64_t>(line_));  // the time waited shows too
+          continue;
+        }
+        got = read(fd_, buf_, sizeof buf_);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      } else {
+        got = static_cast<ssize_t>(fread(buf_, 1, sizeof buf_, f_));
+        if (got == 0 && ferror(f_)) got = -1;
+      }
+      if (got < 0) {
+        stop_ = Stop::kReadError;
+        error_ = errno ? errno : EIO;
+        return false;
+      }
+      if (got == 0) {
+        eof_ = true;
+        return false;
+      }
+      pos_ = 0;
+      end_ = static_cast<size_t>(got);
+      progress_.Step(static_cast<uint64_t>(line_));
+      return true;
+    }
+  }
+
+  FILE* f_ = nullptr;
+  int fd_ = -1;
+  char buf_[32768];
+  size_t pos_ = 0, end_ = 0;
+  bool eof_ = false;
+  Stop stop_ = Stop::kNone;
+  int error_ = 0, control_ = 0;
+  long stop_line_ = 0;
+  pvc::ProgressScope progress_{"load", "ligne", 0};
   std::string word_;
   long line_ = 1, line_of_word_ = 1;
   bool at_line_start_ = true, first_ = true, pushed_ = false, cut_ = false;
-  int error_ = 0;
 };
 
 // A decimal number filling the whole word (sign, digits, fraction, exponent).
@@ -139,6 +215,7 @@ const char* const kFrench[][2] = {
     {"cannot open (%s)", "impossible d'ouvrir le fichier (%s)"},
     {"cannot read (%s)", "impossible de lire le fichier (%s)"},
     {"read error", "erreur de lecture"},
+    {"reading interrupted", "lecture interrompue"},
     {"%s before DIMENSION", "%s avant DIMENSION"},
     {"%s ends after %u of %u nodes: node %u missing", "%s s'arr\352te apr\350s %u sommets sur %u: sommet %u absent"},
     {"%s given twice", "%s donn\351 deux fois"},
@@ -162,6 +239,7 @@ const char* const kFrench[][2] = {
     {"asymmetric TYPE ATSP is not supported", "TYPE ATSP asym\351trique non pris en charge"},
     {"asymmetric matrix: entry (%d,%d) is %u, entry (%d,%d) is %u",
      "matrice asym\351trique: la valeur (%d,%d) vaut %u, la valeur (%d,%d) vaut %u"},
+    {"control character 0x%02X: not a text file", "caract\350re de contr\364le 0x%02X: ce n'est pas un fichier texte"},
     {"coordinate %s is out of range", "coordonn\351e %s hors limites"},
     {"extra value after node %llu", "valeur en trop apr\350s le sommet %llu"},
     {"negative weight %s", "distance n\351gative %s"},
@@ -200,10 +278,13 @@ const char* Translated(const char* fmt, bool french) {
 // A file being read and the message of its first fault.
 class Source {
  public:
-  Source(FILE* f, const char* label, std::string* error, bool french = false)
-      : sc(f), label_(label), error_(error), french_(french) {}
+  /// in: the open stream or descriptor.
+  template <class In>
+  Source(In in, const char* label, std::string* error, bool french = false)
+      : sc(in), label_(label), error_(error), french_(french) {}
 
-  /// Records "label:line: what" and returns false.
+  /// Records "label:line: what" and returns false. When reading stopped, what stopped it
+  /// is the fault instead: it is why the data looked wrong.
   bool Fail(long line, const char* fmt, ...) __attribute__((format(printf, 3, 4))) {
     char what[512];
     va_list ap;
@@ -212,11 +293,35 @@ class Source {
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     vsnprintf(what, sizeof what, Translated(fmt, french_), ap);
     va_end(ap);
-    if (sc.ReadError()) snprintf(what, sizeof what, Translated("cannot read (%s)", french_), strerror(sc.ReadError()));
+    switch (sc.Stopped()) {
+      case Scanner::Stop::kReadError:
+        snprintf(what, sizeof what, Translated("cannot read (%s)", french_), strerror(sc.ReadError()));
+        line = 0;
+        break;
+      case Scanner::Stop::kControl:
+        snprintf(what, sizeof what, Translated("control character 0x%02X: not a text file", french_), sc.Control());
+        line = sc.StopLine();
+        break;
+      case Scanner::Stop::kInterrupted:
+        snprintf(what, sizeof what, "%s", Translated("reading interrupted", french_));
+        line = sc.StopLine();
+        break;
+      case Scanner::Stop::kNone:
+        break;
+    }
 #pragma GCC diagnostic pop
-    *error_ = label_ + (line > 0 && !sc.ReadError() ? ":" + std::to_string(line) : "") + ": " + what;
+    *error_ = label_ + (line > 0 ? ":" + std::to_string(line) : "") + ": " + what;
     return false;
   }
+
+  /// Stops at Ctrl-C in the work that follows the reading; false with the message.
+  bool Abandon() {
+    sc.Interrupt();
+    return Fail(0, "reading interrupted");
+  }
+
+  /// False, with the reason, when reading stopped before the end of the file.
+  bool NotStopped() { return sc.Stopped() == Scanner::Stop::kNone || Fail(0, "read error"); }
 
   /// Reads a header line whose first word is w: the key into *key and, unless it names
   /// a section, the value after the optional colon into *value.
@@ -332,8 +437,9 @@ void Place(EuclidianGraphe* g, const double* p, double ux, double uy) {
 // The state of one instance file being read.
 class InstanceReader {
  public:
-  InstanceReader(FILE* f, const char* label, std::string* error, const TsplibReading& how)
-      : src_(f, label, error, how.french), held_(how.held_bytes) {}
+  template <class In>
+  InstanceReader(In in, const char* label, std::string* error, const TsplibReading& how)
+      : src_(in, label, error, how.french), held_(how.held_bytes) {}
 
   bool Read(TsplibInstance* out) {
     std::string w, key, value;
@@ -343,7 +449,7 @@ class InstanceReader {
       if (key == "EOF") break;
       if (!Keyword(key, value, line)) return false;
     }
-    if (src_.sc.ReadError()) return src_.Fail(0, "read error");
+    if (!src_.NotStopped()) return false;
     return Finish(out);
   }
 
@@ -547,6 +653,7 @@ class InstanceReader {
     } else {
       uint32_t top = 0;
       for (unsigned i = 0; i < n_; ++i) {
+        if (pvc::Interrupted()) return src_.Abandon();
         *g_->GetCoords(static_cast<int>(i)) = Point2D{0, 0};
         for (unsigned j = i + 1; j < n_; ++j) top = std::max(top, g_->GetDistinct(static_cast<int>(i), static_cast<int>(j)));
       }
@@ -573,24 +680,28 @@ class InstanceReader {
         hi[i % 2] = std::fmax(hi[i % 2], coords_[i]);
       }
       if (FileDistance(rule, hi[0] - lo[0], hi[1] - lo[1]) > kMaxWeight) {
-        for (unsigned i = 0; i + 1 < n_; ++i)
+        for (unsigned i = 0; i + 1 < n_; ++i) {
+          if (pvc::Interrupted()) return src_.Abandon();
           for (unsigned j = i + 1; j < n_; ++j) {
             const double d = Distance(kind_, coords_.get(), i, j);
             if (!(d <= kMaxWeight))
               return src_.Fail(coords_line_, "nodes %u and %u are %.0f apart, above 2147483647", i + 1, j + 1, d);
           }
+        }
       }
       if (g_->Stored()) g_->FillStoredWeights();
       return true;
     }
     if (!Triangle()) return false;
-    for (unsigned i = 0; i + 1 < n_; ++i)
+    for (unsigned i = 0; i + 1 < n_; ++i) {
+      if (pvc::Interrupted()) return src_.Abandon();
       for (unsigned j = i + 1; j < n_; ++j) {
         const double d = Distance(kind_, coords_.get(), i, j);
         if (!(d <= kMaxWeight))
           return src_.Fail(coords_line_, "nodes %u and %u are %.0f apart, above 2147483647", i + 1, j + 1, d);
         g_->Set(static_cast<int>(i), static_cast<int>(j), static_cast<uint32_t>(d));
       }
+    }
     return true;
   }
 
@@ -606,24 +717,10 @@ class InstanceReader {
   unsigned long long held_;
 };
 
-FILE* Open(const char* path, std::string* error, bool french = false) {
-  FILE* f = fopen(path, "r");
-  if (!f) {
-    char what[512];
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    snprintf(what, sizeof what, Translated("cannot open (%s)", french), strerror(errno));
-#pragma GCC diagnostic pop
-    *error = std::string(path) + ": " + what;
-  }
-  return f;
-}
-
-}  // namespace
-
-bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* error, const TsplibReading& how) {
-  InstanceReader reader(f, label, error, how);
-  if (!reader.Read(out)) return false;
+// A file opened for reading, closed with the object. Opened without waiting, so that a
+// FIFO without writer opens at once (the reading then waits for one, polling Ctrl-C).
+// Gives an instance without NAME the base name of its file; true.
+bool Named(TsplibInstance* out, const char* label) {
   if (out->name.empty()) {
     const char* slash = strrchr(label, '/');
     out->name = WithoutSuffix(slash ? slash + 1 : label);
@@ -631,18 +728,48 @@ bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* er
   return true;
 }
 
+class Input {
+ public:
+  Input(const char* path, std::string* error, bool french = false)
+      : fd_(open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
+    if (fd_ < 0) {
+      char what[512];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+      snprintf(what, sizeof what, Translated("cannot open (%s)", french), strerror(errno));
+#pragma GCC diagnostic pop
+      *error = std::string(path) + ": " + what;
+    }
+  }
+  ~Input() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* error, const TsplibReading& how) {
+  InstanceReader reader(f, label, error, how);
+  return reader.Read(out) && Named(out, label);
+}
+
 bool ReadTsplib(const char* path, TsplibInstance* out, std::string* error, const TsplibReading& how) {
-  FILE* f = Open(path, error, how.french);
-  if (!f) return false;
-  const bool ok = ReadTsplib(f, path, out, error, how);
-  fclose(f);
-  return ok;
+  const Input in(path, error, how.french);
+  if (in.fd() < 0) return false;
+  InstanceReader reader(in.fd(), path, error, how);
+  return reader.Read(out) && Named(out, path);
 }
 
 bool ReadTour(const char* path, std::vector<int>* tour, std::string* error) {
-  FILE* f = Open(path, error);
-  if (!f) return false;
-  Source src(f, path, error);
+  const Input in(path, error);
+  if (in.fd() < 0) return false;
+  Source src(in.fd(), path, error);
   std::string w, key, value;
   unsigned n = 0;
   bool ok = true, done = false;
@@ -678,15 +805,14 @@ bool ReadTour(const char* path, std::vector<int>* tour, std::string* error) {
       ok = src.Fail(line, "unknown keyword '%s'", Shown(key).c_str());
     }
   }
-  if (ok && !done) ok = src.Fail(src.sc.Line(), src.sc.ReadError() ? "read error" : "no TOUR_SECTION");
-  fclose(f);
-  return ok;
+  if (ok && !done) ok = src.Fail(src.sc.Line(), "no TOUR_SECTION");
+  return ok && src.NotStopped();
 }
 
 bool ReadOptima(const char* path, std::map<std::string, unsigned long long>* optima, std::string* error) {
-  FILE* f = Open(path, error);
-  if (!f) return false;
-  Source src(f, path, error);
+  const Input in(path, error);
+  if (in.fd() < 0) return false;
+  Source src(in.fd(), path, error);
   std::string w, key, value;
   bool ok = true;
   unsigned long long v;
@@ -698,7 +824,5 @@ bool ReadOptima(const char* path, std::map<std::string, unsigned long long>* opt
     else if (!optima->emplace(key, v).second)
       ok = src.Fail(src.sc.Line(), "%s given twice", Shown(key).c_str());
   }
-  if (ok && src.sc.ReadError()) ok = src.Fail(0, "read error");
-  fclose(f);
-  return ok;
+  return ok && src.NotStopped();
 }

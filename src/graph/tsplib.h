@@ -12,7 +12,10 @@
 // weight divided by sqrt(2), the side of a square whose diagonal is that weight.
 //
 // Errors are returned as one line "FILE:LINE: what" (or "FILE: what" when the file cannot
-// be read at all); nothing is printed.
+// be read at all); nothing is printed. Files are text: a control character other than
+// tab, CR, LF and FF is an error at its line. Reading polls Ctrl-C (pvc::Interrupted) and
+// stops with "reading interrupted"; a path is read as it comes, so a pipe, a FIFO or a
+// device that never ends or gives nothing is left at Ctrl-C.
 #pragma once
 
 #include <cstdio>
@@ -51,7 +54,8 @@ struct TsplibReading {
 /// left empty.
 bool ReadTsplib(const char* path, TsplibInstance* out, std::string* error, const TsplibReading& how = {});
 
-/// ReadTsplib on an open stream; label names it in messages. The stream is not closed.
+/// ReadTsplib on an open stream (a memory stream or a file: reading it may block); label
+/// names it in messages. The stream is not closed.
 bool ReadTsplib(FILE* f, const char* label, TsplibInstance* out, std::string* error, const TsplibReading& how = {});
 
 /// Reads the TOUR_SECTION of a TSPLIB tour file into *tour as 0-based cities. The list

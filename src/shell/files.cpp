@@ -11,6 +11,7 @@
 #include "graph/tour_output.h"
 #include "graph/tsplib.h"
 #include "shell/shell.h"
+#include "shell/terminal.h"
 
 namespace {
 
@@ -45,8 +46,16 @@ int CommandLoad(const char* args) {
   how.held_bytes = CurrentGraphe ? CurrentGraphe->Bytes() : 0;
   TsplibInstance inst;
   std::string error;
-  if (!ReadTsplib(path.c_str(), &inst, &error, how)) {
-    printf("\nerreur: %s\n", error.c_str());
+  // A long read shows how far it is on a terminal; Ctrl-C stops it.
+  const bool progress = pvc::ProgressWanted(CurrentOptions);
+  if (progress) pvc::ShowProgress(pvc::TerminalProgress);
+  const bool read = ReadTsplib(path.c_str(), &inst, &error, how);
+  if (progress && pvc::HideProgress()) pvc::EraseTerminalLine();
+  if (!read) {
+    if (pvc::Interrupted())
+      printf("\nchargement interrompu: instance et r\351sultats inchang\351s\n");
+    else
+      printf("\nerreur: %s\n", error.c_str());
     return 1;
   }
   EradicateLC(Results);
@@ -60,8 +69,7 @@ int CommandLoad(const char* args) {
     printf("Coordonnees des sommets: aucune, le fichier ne donne que les distances\n");
     return 1;
   }
-  printf("Coordonnees des sommets:\n");
-  for (int i = 0; i < n; ++i) printf("%d: %u,%u\n", i, CurrentGraphe->GetCoords(i)->x, CurrentGraphe->GetCoords(i)->y);
+  CurrentGraphe->ListCoordinates(stdout);
   return 1;
 }
 

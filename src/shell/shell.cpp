@@ -15,6 +15,7 @@
 
 #include "algorithms/algorithms.h"
 #include "containers/resources.h"
+#include "graph/random.h"
 #include "shell/terminal.h"
 #include "shell/line_input.h"
 
@@ -110,6 +111,7 @@ void ResetShell() {
   CurrentGraphe = nullptr;
   CurrentName.clear();
   CurrentOptions = 0;
+  pvc::SeedRandom(1);  // the stream of a new process
 }
 
 namespace {

@@ -26,7 +26,8 @@ int Command(char* buffer);
 int RunShell();
 
 /// Resets the global state to the start of a session (tests): no instance, no results,
-/// options 0. Frees what the previous state held.
+/// options 0, the random stream as a new process starts it. Frees what the previous
+/// state held.
 void ResetShell();
 
 /// Milliseconds between two clock readings, as the solve driver records them: the

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "containers/resources.h"
 #include "support/tour.h"
 
 namespace {
@@ -84,6 +85,50 @@ TEST(HMoindreCout, EveryPathMatchesReferenceOnRandomInstances) {
       EXPECT_EQ(tour::Lines(out, "Drawing disabled").size(), static_cast<size_t>(n - 1));
       EXPECT_EQ(tour::Lines(out, "HMoindreCout"), tour::Lines(expected)) << "n " << n << " kind " << kind;
     }
+}
+
+// On computed weights the places are kept through k-d trees; on the same weights as a
+// matrix by sweeps, which the test above holds to the reference. Every insertion line must
+// agree on tie-heavy, duplicated and clustered points too, at sizes where vertices search
+// their place again among many arcs.
+TEST(HMoindreCout, PointsGiveTheInsertionsOfTheMatrixForm) {
+  unsigned seed = 70;
+  for (int n : {3, 60, 600})
+    for (int kind : {0, 1, 2})
+      for (uint32_t range : {0u, 4u, 1000u, 1000000u, 2147483647u}) {
+        std::unique_ptr<EuclidianGraphe> points = tour::OfPoints(tour::Scatter(n, kind, range, ++seed));
+        std::unique_ptr<EuclidianGraphe> matrix = tour::AsMatrix(*points);
+        std::string fast, slow;
+        tArretes* t = tour::Run(PVC_HMoindreCout, *points, pvc::OptionsWord(0, Detailed), &fast);
+        delete tour::Run(PVC_HMoindreCout, *matrix, pvc::OptionsWord(0, Detailed), &slow);
+        ASSERT_EQ(fast, slow) << "n " << n << " kind " << kind << " range " << range;
+        EXPECT_TRUE(tour::IsTour(*t));
+        delete t;
+      }
+}
+
+// The k-d tree paths of the insertion and of the spanning tree hold many arrays: each
+// refused in turn must end the run with the row's message and nothing leaked (the asan
+// build checks the leaks), until the run gets them all and gives its tour.
+TEST(HMoindreCout, EveryRefusedArrayOfThePointPathsIsReported) {
+  std::unique_ptr<EuclidianGraphe> g = tour::Computed(30, 1000, 5);
+  for (fExec f : {PVC_HMoindreCout, PVC_HARPM}) {
+    unsigned long k = 1;
+    for (;; ++k) {
+      pvc::FailAcquisitionAt(k);
+      std::string out;
+      tArretes* t = tour::Run(f, *g, pvc::OptionsWord(0, Important), &out);
+      pvc::FailAcquisitionAt(0);
+      if (t) {
+        EXPECT_TRUE(tour::IsTour(*t));
+        delete t;
+        break;
+      }
+      EXPECT_NE(out.find(": erreur, "), std::string::npos) << "acquisition " << k << "\n" << out;
+      ASSERT_LT(k, 1000u);
+    }
+    EXPECT_GT(k, 5u);
+  }
 }
 
 }  // namespace

@@ -55,4 +55,22 @@ TEST(HARPM, PrimMatchesTheLiteralScanAndTheWalkGivesATour) {
       }
 }
 
+// On points Prim takes its pairs from a k-d tree and a heap; on the same weights as a
+// matrix it keeps one key per vertex, which the test above holds to the literal scan.
+// Ties of every kind (tiny ranges, duplicated points, dense clusters) must still give the
+// same pairs in the same order, and the same walk.
+TEST(HARPM, PointsGiveThePairsOfTheMatrixForm) {
+  unsigned seed = 40;
+  for (int n : {2, 3, 50, 700})
+    for (int kind : {0, 1, 2})
+      for (uint32_t range : {0u, 4u, 1000u, 2147483647u}) {
+        std::unique_ptr<EuclidianGraphe> points = tour::OfPoints(tour::Scatter(n, kind, range, ++seed));
+        std::unique_ptr<EuclidianGraphe> matrix = tour::AsMatrix(*points);
+        std::string fast, slow;
+        delete tour::Run(PVC_HARPM, *points, pvc::OptionsWord(0, Detailed), &fast);
+        delete tour::Run(PVC_HARPM, *matrix, pvc::OptionsWord(0, Detailed), &slow);
+        ASSERT_EQ(fast, slow) << "n " << n << " kind " << kind << " range " << range;
+      }
+}
+
 }  // namespace

@@ -1,13 +1,18 @@
 // TSPLIB files: distances and matrix formats on small fixtures, the published optimal tours
-// of the shipped instances, malformed files, the files written, and pvc-bench end to end.
+// of the shipped instances, malformed files, sources that never end, the files written,
+// and pvc-bench end to end.
 #include "graph/tsplib.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -52,6 +57,9 @@ TEST(Tsplib, DistancesAndMatrixFormats) {
   } cases[] = {
       // Shapes met in real files: spaced colons, remarks, a suffix on NAME, " EOF".
       {"NAME : t.tsp\nTYPE: TSP (remark)\nCOMMENT: optimum 1\nDIMENSION : 4 \nEDGE_WEIGHT_TYPE:EUC_2D\n\n" + points + " EOF\n",
+       {{1, 2, 5}, {1, 3, 1}, {1, 4, 3}, {2, 3, 6}}, 5},
+      // Text from other systems: CR LF line ends, tabs, a form feed, Latin-1 and UTF-8 letters.
+      {"NAME: t\r\nCOMMENT: \xe9t\xc3\xa9\f\r\nTYPE:\tTSP\r\nDIMENSION: 4\r\nEDGE_WEIGHT_TYPE: EUC_2D\r\n" + points,
        {{1, 2, 5}, {1, 3, 1}, {1, 4, 3}, {2, 3, 6}}, 5},
       {Head("CEIL_2D", 4) + points, {{1, 2, 5}, {1, 3, 2}, {1, 4, 3}, {2, 3, 7}}, 5},
       // ATT rounds up whenever nint falls below the distance; coordinates / sqrt(10).
@@ -119,6 +127,12 @@ TEST(Tsplib, MalformedFilesGiveOneMessage) {
       {full + "0 1\n2 0\n", "t.tsp:8: asymmetric matrix: entry (2,1) is 2, entry (1,2) is 1"},
       {Head("EUC_2D", 2) + "EOF\n", "t.tsp:5: no NODE_COORD_SECTION"},
       {"NAME: t\nCAPACITY: 3\n", "t.tsp:2: unknown keyword 'CAPACITY'"},
+      // Bytes no text holds end the reading with their line, whatever the data looked like.
+      {euc + "1 0 0\n2 1" + std::string(1, '\0') + "5 1\n", "t.tsp:7: control character 0x00: not a text file"},
+      {euc + "1 0 0\n2 1 1\n" + std::string(3, '\0'), "t.tsp:8: control character 0x00: not a text file"},
+      {"NAME: t\vx\n", "t.tsp:1: control character 0x0B: not a text file"},
+      {"DIMENSION: 1\x1b[A2\n", "t.tsp:1: control character 0x1B: not a text file"},
+      {upper + "1 2 3 4 5 6\x7f\n", "t.tsp:7: control character 0x7F: not a text file"},
   };
   for (const auto& c : cases) {
     TsplibInstance inst;
@@ -135,6 +149,62 @@ TEST(Tsplib, MalformedFilesGiveOneMessage) {
   EXPECT_FALSE(Parse(Head("EUC_2D", 3), &inst, &error));
   pvc::FailAcquisitionAt(0);
   EXPECT_EQ(error, "t.tsp:3: not enough memory for DIMENSION 3");
+}
+
+void RaiseInterrupt(int) { pvc::g_interrupt = 1; }
+
+// Reads path as the shell does, with Ctrl-C (a timer's signal raising the same flag) after
+// ms milliseconds; *seconds gets the time the reading took.
+bool ReadWithCtrlCAfter(const std::string& path, int ms, std::string* error, double* seconds) {
+  struct sigaction sa = {}, old = {};
+  sa.sa_handler = RaiseInterrupt;
+  sigaction(SIGALRM, &sa, &old);
+  itimerval timer = {{0, 0}, {ms / 1000, ms % 1000 * 1000}}, off = {};
+  setitimer(ITIMER_REAL, &timer, nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  TsplibInstance inst;
+  const bool ok = ReadTsplib(path.c_str(), &inst, error);
+  *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  setitimer(ITIMER_REAL, &off, nullptr);
+  sigaction(SIGALRM, &old, nullptr);
+  pvc::g_interrupt = 0;
+  return ok;
+}
+
+// Sources that never end or come slowly: /dev/zero ends at its first byte; an endless
+// text through a pipe, and a FIFO nobody writes to, are read until Ctrl-C; a FIFO whose
+// writer finishes gives its file.
+TEST(Tsplib, EndlessAndSlowSourcesEndOrStopAtCtrlC) {
+  std::string error;
+  double seconds;
+  EXPECT_FALSE(ReadWithCtrlCAfter("/dev/zero", 5000, &error, &seconds));
+  EXPECT_EQ(error, "/dev/zero:1: control character 0x00: not a text file");
+  EXPECT_LT(seconds, 1);
+  FILE* endless = popen("yes ''", "r");
+  const std::string pipe = "/dev/fd/" + std::to_string(fileno(endless));
+  EXPECT_FALSE(ReadWithCtrlCAfter(pipe, 300, &error, &seconds));
+  EXPECT_EQ(error.substr(error.rfind(':')), ": reading interrupted") << error;
+  EXPECT_GT(std::stol(error.substr(pipe.size() + 1)), 1000);  // the line reached
+  EXPECT_LT(seconds, 3);
+  pclose(endless);
+  char dir[] = "/tmp/pvc-fifo-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string fifo = std::string(dir) + "/f";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadWithCtrlCAfter(fifo, 300, &error, &seconds));
+  EXPECT_EQ(error, fifo + ":1: reading interrupted");
+  FILE* writer = popen(("cat " + kData + "/burma14.tsp > " + fifo).c_str(), "r");
+  TsplibInstance inst;
+  EXPECT_TRUE(ReadTsplib(fifo.c_str(), &inst, &error)) << error;
+  EXPECT_EQ(pclose(writer), 0);
+  EXPECT_EQ(inst.name, "burma14");
+  // A tour whose list ends in a NUL is no tour file either.
+  const std::string tour = std::string(dir) + "/t.tour";
+  std::ofstream(tour, std::ios::binary) << "DIMENSION: 2\nTOUR_SECTION\n1\n2\n" << '\0';
+  std::vector<int> cities;
+  EXPECT_FALSE(ReadTour(tour.c_str(), &cities, &error));
+  EXPECT_EQ(error, tour + ":5: control character 0x00: not a text file");
+  EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
 }
 
 // The published tours measured with the loaded weights: proves every distance kind.

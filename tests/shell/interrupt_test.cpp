@@ -1,14 +1,21 @@
-// Ctrl-C while an algorithm runs stops that run only; at the prompt it discards the line.
+// Ctrl-C while an algorithm runs stops that run only; at the prompt it discards the line;
+// during a load or a listing it stops that, the instance and results kept.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <ostream>
 #include <string>
 
 #include "algorithms/algorithms.h"
+#include "graph/tsplib.h"
 #include "support/process.h"
+#include "support/tour.h"
 
 namespace {
 
@@ -90,6 +97,90 @@ TEST(Interrupt, CtrlCAtThePromptDiscardsTheTypedLine) {
             "Taper \"?\" pour avoir la liste des commandes\n\n>\n>\n command non reconnue, taper ? pour "
             "avoir la liste des commandes\n\n>" +
                 std::string(kShowHeader) + "\n>");
+}
+
+// The table that the last show printed before position to (from its header to the prompt).
+std::string ShowTable(const std::string& out, size_t to = std::string::npos) {
+  const size_t p = out.rfind(kShowHeader, to);
+  return p == std::string::npos ? "" : out.substr(p, out.find("\n>", p + 1) - p);
+}
+
+// Waits until a results table printed after from is whole.
+bool WaitForTable(PvcProcess& p, size_t from, int timeout_ms = 20000) {
+  return p.WaitFor(kShowHeader, from, timeout_ms) && p.WaitFor("\n>", p.Output().find(kShowHeader, from) + 1);
+}
+
+// load of a source that never ends is refused at its first NUL, at once; one that gives
+// half a file and then nothing (a FIFO) is left at Ctrl-C. The instance and results stay.
+TEST(Interrupt, LoadOfAnEndlessOrSlowSourceEndsOrStops) {
+  char dir[] = "/tmp/pvc-fifo-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string fifo = std::string(dir) + "/f";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  PvcProcess p;
+  p.Type("random 9 100 1\nsolve 0\nshow\n");
+  ASSERT_TRUE(WaitForTable(p, 0));
+  const std::string table = ShowTable(p.Output());
+  const auto start = std::chrono::steady_clock::now();
+  p.Type("load /dev/zero\n");
+  ASSERT_TRUE(p.WaitFor("\nerreur: /dev/zero:1: caract\350re de contr\364le 0x00: ce n'est pas un fichier texte\n\n>"));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  p.Type("load " + fifo + "\n");
+  int writer = -1;  // a FIFO opens for writing once its reader has it open
+  for (int k = 0; k < 2000 && writer < 0; ++k)
+    if ((writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0) usleep(10000);
+  ASSERT_GE(writer, 0);
+  const char half[] = "NAME: half\nTYPE: TSP\nDIMENSION: 5\nEDGE_WEIGHT_TYPE: EUC_2D\nNODE_COORD_SECTION\n1 0 0\n";
+  EXPECT_EQ(write(writer, half, sizeof half - 1), static_cast<ssize_t>(sizeof half - 1));
+  usleep(200000);
+  p.Signal(SIGINT);
+  EXPECT_TRUE(p.WaitFor("\nchargement interrompu: instance et r\351sultats inchang\351s\n"));
+  close(writer);
+  p.Type("show\nquit\n");
+  EXPECT_EQ(p.Wait(), 0);
+  EXPECT_EQ(ShowTable(p.Output()), table);
+  EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
+}
+
+// Ctrl-C during the listing of a million cities ends it at the next line and keeps the
+// whole instance: the tour that solve 0 finds there is as long on the same instance drawn
+// here. The listing of load stops the same way.
+TEST(Interrupt, CtrlCCutsTheListingNotTheInstance) {
+  char dir[] = "/tmp/pvc-listing-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string file = std::string(dir) + "/big.tsp", tourfile = std::string(dir) + "/big.tour";
+  std::string text = "NAME: big\nTYPE: TSP\nDIMENSION: 100000\nEDGE_WEIGHT_TYPE: EUC_2D\nNODE_COORD_SECTION\n";
+  for (long i = 1; i <= 100000; ++i)
+    text += std::to_string(i) + " " + std::to_string(i * 7919 % 100003) + " " + std::to_string(i * 104729 % 99991) + "\n";
+  std::ofstream(file) << text;
+  PvcProcess p;
+  p.Type("random 1000000 1000000 1\n");
+  ASSERT_TRUE(p.WaitFor("\n2000: "));
+  p.Signal(SIGINT);
+  ASSERT_TRUE(p.WaitFor(" sur 1000000 affich\351s, l'instance est compl\350te\n\n>"));
+  const size_t cut = p.Output().find("\nliste interrompue: ");
+  ASSERT_NE(cut, std::string::npos);
+  EXPECT_EQ(p.Output()[cut - 1], '\n');  // at a line's end
+  p.Type("output 1\nsolve 0\nsave " + tourfile + "\n");
+  ASSERT_TRUE(p.WaitFor(" sauvegard\351 dans " + tourfile + "\n", cut, 300000));
+  EXPECT_NE(p.Output().find("graphe de 1000000 sommets", cut), std::string::npos);
+  long long length = -1;
+  sscanf(p.Output().c_str() + p.Output().find("(HPlusProcheVoisin, longueur ", cut), "(HPlusProcheVoisin, longueur %lld", &length);
+  EuclidianGraphe g(1000000, Metric::kTruncated);
+  g.Generate(1000000, 1, 1700000000, nullptr);  // the clock of the program's tests
+  std::vector<int> cities;
+  std::string error;
+  ASSERT_TRUE(ReadTour(tourfile.c_str(), &cities, &error)) << error;
+  EXPECT_EQ(tour::Length(g, cities), length);
+  const size_t load = p.Output().size();
+  p.Type("output 0\nload " + file + "\n");
+  ASSERT_TRUE(p.WaitFor("\n2000: ", load));
+  p.Signal(SIGINT);
+  ASSERT_TRUE(p.WaitFor(" sur 100000 affich\351s, l'instance est compl\350te\n\n>", load));
+  p.Type("solve 0\nshow\nquit\n");
+  EXPECT_EQ(p.Wait(120000), 0);
+  EXPECT_EQ(CountRows(p.Output(), load), 1);
+  EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
 }
 
 TEST(MainLoop, LongLinesAreDiscardedWhole) {

@@ -40,6 +40,49 @@ inline std::unique_ptr<EuclidianGraphe> Computed(int n, uint32_t coordmax, unsig
   return g;
 }
 
+/// n points of a kind, drawn from seed: 0 uniform in 0 .. range, 1 each point drawn twice
+/// or more (duplicates), 2 clustered around a few centres spread over 0 .. range.
+inline std::vector<Point2D> Scatter(int n, int kind, uint32_t range, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::uniform_int_distribution<uint32_t> d(0, range);
+  std::vector<Point2D> out;
+  std::vector<Point2D> centres;
+  for (int c = 0; c < 4; ++c) centres.push_back({d(gen), d(gen)});
+  const uint32_t spread = range / 50 + 1;
+  std::uniform_int_distribution<uint32_t> near(0, 2 * spread);
+  while (static_cast<int>(out.size()) < n) {
+    if (kind == 1 && !out.empty() && gen() % 2) {
+      out.push_back(out[gen() % out.size()]);
+    } else if (kind == 2) {
+      const Point2D c = centres[gen() % centres.size()];
+      const uint32_t x = c.x + near(gen), y = c.y + near(gen);
+      out.push_back({x > spread ? x - spread : 0, y > spread ? y - spread : 0});
+    } else {
+      out.push_back({d(gen), d(gen)});
+    }
+  }
+  return out;
+}
+
+/// An instance of the given points, weights computed on every request.
+inline std::unique_ptr<EuclidianGraphe> OfPoints(const std::vector<Point2D>& points) {
+  const int n = static_cast<int>(points.size());
+  std::unique_ptr<EuclidianGraphe> g(new EuclidianGraphe(n, Metric::kTruncated));
+  g->Generate(1000, 1, 1, nullptr);
+  for (int i = 0; i < n; ++i) *g->GetCoords(i) = points[i];
+  g->ComputeWeights();
+  return g;
+}
+
+/// The weights of g as a matrix instance, which the algorithms run by sweeps.
+inline std::unique_ptr<EuclidianGraphe> AsMatrix(const Graphe& g) {
+  const int n = static_cast<int>(g.GetSommets());
+  std::unique_ptr<EuclidianGraphe> m(new EuclidianGraphe(n));
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j) m->Set(i, j, g.Get(i, j));
+  return m;
+}
+
 /// Arbitrary symmetric weights drawn from seed in lo .. hi (narrow ranges give many ties).
 inline void FillRandom(Graphe& g, uint32_t lo, uint32_t hi, unsigned seed) {
   std::mt19937 gen(seed);
