@@ -28,7 +28,11 @@ void Usage() {
       "  --option B     the solve option number passed in bits 24-31 (default 0)\n"
       "  --max-exact N  largest n for ASepEval (default 12)\n"
       "  --max-net N    largest n for HElastique (default 500)\n"
-      "  --csv          rows as CSV: instance,n,algorithm,length,optimum,gap,ms,peak_mib\n"
+      "  --bound        computes each instance's Held-Karp lower bound first (a row of its\n"
+      "                 own, HeldKarp, with its time and memory) and adds every row's\n"
+      "                 excess over it in percent; a row at the bound is proved optimal\n"
+      "  --csv          rows as CSV: instance,n,algorithm,length,optimum,gap,bound,\n"
+      "                 over_bound,ms,peak_mib\n"
       "  --tours DIR    writes each tour to DIR/INSTANCE.ALGORITHM.tour (TSPLIB TOUR)\n"
       "  --svg DIR      writes a picture of each tour to DIR/INSTANCE.ALGORITHM.svg\n"
       "  --shard K/N    runs part K (0 <= K < N) of the runs (instance x algorithm) of the\n"
@@ -47,6 +51,10 @@ void Usage() {
       "-1 where /proc cannot tell), the instance included.\n"
       "Columns for TSPLIB files: instance, n, algorithm, length, optimum, gap %% =\n"
       "(length - optimum) / optimum, ms; '-' where no optimum is known.\n"
+      "With --bound both tables add 'over HK %%' = (length - bound) / bound after the\n"
+      "length or the gap, 'optimal' where the length is the bound; in CSV 'bound' is the\n"
+      "instance's bound and 'over_bound' that excess with four decimals, both empty where\n"
+      "the bound is not known.\n"
       "Exit status: 0, 1 when a file was skipped, a run failed or --merge refused its\n"
       "files, 2 for a usage error, 130 after Ctrl-C (a part then has no end line).\n");
 }
@@ -63,6 +71,8 @@ bool ParseShard(const std::string& v, unsigned* k, unsigned* n) {
 }
 
 }  // namespace
+
+const char* RowName(int row) { return row == kBoundRow ? "HeldKarp" : Algorithmes[row].Name; }
 
 std::vector<std::string> Split(const char* s) {
   std::vector<std::string> out;
@@ -124,6 +134,8 @@ int ParseArguments(int argc, char** argv, Settings* s) {
       s->kinds_given = true, ++i;
     } else if (a == "--csv") {
       s->csv = true;
+    } else if (a == "--bound") {
+      s->bound = true;
     } else if (v && number) {
       *number = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
     } else if (v && text) {
