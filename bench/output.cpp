@@ -25,14 +25,6 @@ std::string FileName(const std::string& dir, const std::string& name, const char
   return dir + "/" + safe + "." + algo + "." + ext;
 }
 
-// A CSV field: quoted when it holds a comma, a quote or a line end.
-std::string CsvField(const std::string& s) {
-  if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
-  std::string q = "\"";
-  for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return q + "\"";
-}
-
 // The gap to the optimum in percent, two decimals; empty when no optimum is known.
 std::string Gap(const Job& job, unsigned long long len) {
   if (job.optimum <= 0) return "";
@@ -50,6 +42,13 @@ std::string ExcessCell(const RunRow& r) {
 }
 
 }  // namespace
+
+std::string CsvField(const std::string& s) {
+  if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
+  std::string q = "\"";
+  for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return q + "\"";
+}
 
 std::string OverBound(unsigned long long len, long long bound, int decimals) {
   if (bound <= 0) return "";

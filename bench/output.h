@@ -24,6 +24,9 @@ struct RunRow {
   long long bound;          // the instance's lower bound; -1 when not known here
 };
 
+/// A CSV field: quoted when it holds a comma, a quote or a line end.
+std::string CsvField(const std::string& s);
+
 /// The excess of a length over a lower bound in percent, (length - bound) x 100 / bound
 /// computed in double from the integers and printed with the given decimals; empty when
 /// the bound is not known (negative) or 0.
