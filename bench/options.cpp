@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,7 +23,7 @@ void Usage() {
       "  --reps R       instances per size (default 1)\n"
       "  --repeat K     runs of each algorithm on each instance; the best time is\n"
       "                 reported (default 1)\n"
-      "  --range R      coordinate range (default 1000), factor 1\n"
+      "  --range R      coordinate range (default 1000, at most 2147483647), factor 1\n"
       "  --kind LIST    generated instances, comma separated: uniform (default) or\n"
       "                 clustered (n/10 normal clouds of standard deviation range/sqrt(n)\n"
       "                 around uniform centres); each size gets every kind\n"
@@ -137,7 +139,17 @@ int ParseArguments(int argc, char** argv, Settings* s) {
     } else if (a == "--bound") {
       s->bound = true;
     } else if (v && number) {
-      *number = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
+      // A whole number (decimal, 0x hexadecimal or 0 octal) that fits; the range at most
+      // 2147483647, as random takes it: coordinates beyond would wrap the weights.
+      char* end = nullptr;
+      errno = 0;
+      const unsigned long long value = strtoull(v, &end, 0);
+      const unsigned long long limit = number == &s->range ? 2147483647ull : 4294967295ull;
+      if (!isdigit(static_cast<unsigned char>(*v)) || *end || errno || value > limit) {
+        Message("%s %s: usage: a whole number from 0 to %llu (see --help)", a.c_str(), v, limit);
+        return 2;
+      }
+      *number = static_cast<unsigned>(value), ++i;
     } else if (v && text) {
       *text = v, ++i;
     } else if (v && a == "--n") {
