@@ -6,6 +6,8 @@
 #include <cstring>
 #include <map>
 
+#include "options.h"
+#include "output.h"
 #include "runlist.h"
 
 namespace bench {
@@ -110,6 +112,55 @@ bool ReadPart(const std::string& file, Part* p, std::string* error) {
   return false;
 }
 
+// The fields of a CSV line, quoted ones unquoted; Csv joins them back as the rows print.
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> out(1);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+      out.back() += '"', ++i;
+    else if (c == '"')
+      quoted = !quoted;
+    else if (c == ',' && !quoted)
+      out.emplace_back();
+    else
+      out.back() += c;
+  }
+  return out;
+}
+
+std::string Csv(const std::vector<std::string>& fields) {
+  std::string line;
+  for (size_t i = 0; i < fields.size(); ++i) line += (i ? "," : "") + CsvField(fields[i]);
+  return line;
+}
+
+// Runs per instance when the sweep holds a bound (each instance's bound first, then one
+// run a row of --algo); 0 without --bound.
+size_t BoundBlock(const std::string& sweep) {
+  const std::string tail = " --bound";
+  if (sweep.size() < tail.size() || sweep.compare(sweep.size() - tail.size(), tail.size(), tail) != 0) return 0;
+  const size_t algo = sweep.find(" --algo ");
+  if (algo == std::string::npos) return 0;
+  const size_t begin = algo + 8, end = sweep.find(' ', begin);
+  return 1 + static_cast<size_t>(std::count(sweep.begin() + begin, sweep.begin() + end, ',')) + 1;
+}
+
+// A row whose part did not hold its instance's bound row gets the bound and the excess
+// from that row, as the whole run, which computes the bound first, prints them.
+void FillBound(const std::map<unsigned, const std::string*>& rows, size_t block, unsigned run, std::string* row) {
+  enum { kAlgo = 2, kLength = 3, kBound = 6, kOver = 7, kCount = 10 };
+  std::vector<std::string> f = Fields(*row);
+  const auto first = rows.find(static_cast<unsigned>(run - run % block));
+  if (first == rows.end() || f.size() != kCount || !f[kBound].empty() || f[kAlgo] == RowName(kBoundRow)) return;
+  const std::vector<std::string> b = Fields(*first->second);
+  if (b.size() != kCount || b[kAlgo] != RowName(kBoundRow) || b[kBound].empty()) return;
+  f[kBound] = b[kBound];
+  f[kOver] = OverBound(strtoull(f[kLength].c_str(), nullptr, 10), strtoll(b[kBound].c_str(), nullptr, 10), 4);
+  *row = Csv(f);
+}
+
 }  // namespace
 
 bool MergeParts(const std::vector<std::string>& files, std::string* merged, std::string* error) {
@@ -158,7 +209,12 @@ bool MergeParts(const std::vector<std::string>& files, std::string* merged, std:
       return false;
     }
   *merged = first.header + "\n";
-  for (const auto& row : rows) *merged += *row.second + "\n";
+  const size_t block = BoundBlock(first.sweep);
+  for (const auto& row : rows) {
+    std::string line = *row.second;
+    if (block) FillBound(rows, block, row.first, &line);
+    *merged += line + "\n";
+  }
   return true;
 }
 

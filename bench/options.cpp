@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,14 +23,18 @@ void Usage() {
       "  --reps R       instances per size (default 1)\n"
       "  --repeat K     runs of each algorithm on each instance; the best time is\n"
       "                 reported (default 1)\n"
-      "  --range R      coordinate range (default 1000), factor 1\n"
+      "  --range R      coordinate range (default 1000, at most 2147483647), factor 1\n"
       "  --kind LIST    generated instances, comma separated: uniform (default) or\n"
       "                 clustered (n/10 normal clouds of standard deviation range/sqrt(n)\n"
       "                 around uniform centres); each size gets every kind\n"
       "  --option B     the solve option number passed in bits 24-31 (default 0)\n"
       "  --max-exact N  largest n for ASepEval (default 12)\n"
       "  --max-net N    largest n for HElastique (default 500)\n"
-      "  --csv          rows as CSV: instance,n,algorithm,length,optimum,gap,ms,peak_mib\n"
+      "  --bound        computes each instance's Held-Karp lower bound first (a row of its\n"
+      "                 own, HeldKarp, with its time and memory) and adds every row's\n"
+      "                 excess over it in percent; a row at the bound is proved optimal\n"
+      "  --csv          rows as CSV: instance,n,algorithm,length,optimum,gap,bound,\n"
+      "                 over_bound,ms,peak_mib\n"
       "  --tours DIR    writes each tour to DIR/INSTANCE.ALGORITHM.tour (TSPLIB TOUR)\n"
       "  --svg DIR      writes a picture of each tour to DIR/INSTANCE.ALGORITHM.svg\n"
       "  --shard K/N    runs part K (0 <= K < N) of the runs (instance x algorithm) of the\n"
@@ -47,6 +53,10 @@ void Usage() {
       "-1 where /proc cannot tell), the instance included.\n"
       "Columns for TSPLIB files: instance, n, algorithm, length, optimum, gap %% =\n"
       "(length - optimum) / optimum, ms; '-' where no optimum is known.\n"
+      "With --bound both tables add 'over HK %%' = (length - bound) / bound after the\n"
+      "length or the gap, 'optimal' where the length is the bound; in CSV 'bound' is the\n"
+      "instance's bound and 'over_bound' that excess with four decimals, both empty where\n"
+      "the bound is not known.\n"
       "Exit status: 0, 1 when a file was skipped, a run failed or --merge refused its\n"
       "files, 2 for a usage error, 130 after Ctrl-C (a part then has no end line).\n");
 }
@@ -63,6 +73,8 @@ bool ParseShard(const std::string& v, unsigned* k, unsigned* n) {
 }
 
 }  // namespace
+
+const char* RowName(int row) { return row == kBoundRow ? "HeldKarp" : Algorithmes[row].Name; }
 
 std::vector<std::string> Split(const char* s) {
   std::vector<std::string> out;
@@ -124,8 +136,20 @@ int ParseArguments(int argc, char** argv, Settings* s) {
       s->kinds_given = true, ++i;
     } else if (a == "--csv") {
       s->csv = true;
+    } else if (a == "--bound") {
+      s->bound = true;
     } else if (v && number) {
-      *number = static_cast<unsigned>(strtoul(v, nullptr, 0)), ++i;
+      // A whole number (decimal, 0x hexadecimal or 0 octal) that fits; the range at most
+      // 2147483647, as random takes it: coordinates beyond would wrap the weights.
+      char* end = nullptr;
+      errno = 0;
+      const unsigned long long value = strtoull(v, &end, 0);
+      const unsigned long long limit = number == &s->range ? 2147483647ull : 4294967295ull;
+      if (!isdigit(static_cast<unsigned char>(*v)) || *end || errno || value > limit) {
+        Message("%s %s: usage: a whole number from 0 to %llu (see --help)", a.c_str(), v, limit);
+        return 2;
+      }
+      *number = static_cast<unsigned>(value), ++i;
     } else if (v && text) {
       *text = v, ++i;
     } else if (v && a == "--n") {

@@ -21,7 +21,16 @@ struct RunRow {
   double ns;                // cost of one look-up (generated tables only)
   double lookups;           // look-ups the algorithm is defined to make; <= 0 when not fixed
   double peak;              // peak resident MiB
+  long long bound;          // the instance's lower bound; -1 when not known here
 };
+
+/// A CSV field: quoted when it holds a comma, a quote or a line end.
+std::string CsvField(const std::string& s);
+
+/// The excess of a length over a lower bound in percent, (length - bound) x 100 / bound
+/// computed in double from the integers and printed with the given decimals; empty when
+/// the bound is not known (negative) or 0.
+std::string OverBound(unsigned long long len, long long bound, int decimals);
 
 /// The header line of the rows that follow.
 void PrintHeader(const Settings& s, bool generated);
@@ -39,7 +48,8 @@ void PrintRow(const Settings& s, const Job& job, const RunRow& r);
 
 /// Writes the TOUR file and the picture of a run when the settings ask for them; false,
 /// with a message, when a file could not be written.
-bool SaveTour(const Settings& s, const Job& job, const char* algo, tArretes* tour, unsigned long long len);
+bool SaveTour(const Settings& s, const Job& job, const char* algo, tArretes* tour, unsigned long long len,
+              long long bound);
 
 /// False, with a message, when dir is not a directory this program can write into.
 bool CheckDirectory(const char* option, const std::string& dir);

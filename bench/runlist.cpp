@@ -56,8 +56,10 @@ RunList BuildRunList(const Settings& s) {
         for (unsigned r = 0; r < s.reps; ++r) list.instances.push_back({"", kind, n, s.seed + r});
     }
   }
-  for (unsigned i = 0; i < list.instances.size(); ++i)
+  for (unsigned i = 0; i < list.instances.size(); ++i) {
+    if (s.bound) list.runs.push_back({i, kBoundRow});  // first: the rows after it show their excess
     for (int row : s.rows) list.runs.push_back({i, row});
+  }
   return list;
 }
 
@@ -82,6 +84,7 @@ unsigned long long RunCost(const Settings& s, int row, unsigned n) {
       return c;
     }
     case 6: return n > s.max_net ? 0 : Mul(nn, 13500);
+    case kBoundRow: return Mul(n, 400000);  // a few thousand sparse iterations, fewer as n grows
     default: return Mul(nn, 10);
   }
 }
@@ -123,7 +126,7 @@ std::string SweepDefinition(const Settings& s, const RunList& list) {
   for (int row : s.rows) items.push_back(std::to_string(row));
   return def + " --seed " + std::to_string(s.seed) + " --algo " + Join(items) + " --option " +
          std::to_string(s.option) + " --max-exact " + std::to_string(s.max_exact) + " --max-net " +
-         std::to_string(s.max_net);
+         std::to_string(s.max_net) + (s.bound ? " --bound" : "");
 }
 
 std::string FormatRanges(const std::vector<unsigned>& sorted) {

@@ -31,6 +31,8 @@ class Bench {
   void Run(const Job& job, const std::vector<HeldRun>& runs);
 
  private:
+  // The instance's bound, its row printed; false without one (interrupted, or no memory).
+  bool Bound(const Job& job, unsigned index, double ns, long long* bound);
   // A run without a row: stopped by Ctrl-C, or no tour for want of memory.
   void Failed(const Job& job, const char* algo, bool tour_found);
 

@@ -4,17 +4,15 @@
 // pass finds, among the pairs of tour edges that share no vertex, the exchange of largest
 // gain (the first pair in scan order on ties) and applies it; passes repeat until no gain
 // is positive. The tour is held both as the returned edge set and as a ring of oriented
-// records with reversal marks, so a move costs constant time (two_opt_move.h). Each pass
-// reads the ring once into arrays by position.
+// records with reversal marks, so a move costs constant time (two_opt_move.h).
 //
-// At output levels 3 and more, which print every pair, a pass evaluates all (n-1)(n-2)/2
-// of them with one weight look-up each (ScanPass). Below, it evaluates only the pairs that
-// can reach the best gain so far, found through lists of the nearest vertices
-// (two_opt_neighbours.h), and finds the very pair of the full scan (PrunedPass): the lists
-// cost about n log n weights once on an instance of points (n^2/2 look-ups on a matrix),
-// a pass then O(n) plus a few candidates per edge, more for the few long edges. Extra
-// memory: about 29 bytes per vertex for the pass arrays and 310 for the lists and their
-// spatial index, besides the ring and the marks.
+// At output levels 3 and more, which print every pair, each pass reads the ring once into
+// arrays by position and evaluates all (n-1)(n-2)/2 pairs with one weight look-up each
+// (ScanPass). Below, the best pair is kept up to date from move to move (two_opt_gains.h):
+// a move costs a few balls of near vertices and the shorter side of the tour, not a pass
+// over the whole ring, and is the very move of the full scan. Extra memory there: about
+// 90 bytes per vertex, 16 per ball entry (about 16 per vertex at the start on uniform
+// points, 3 at the end) and the spatial index; 29 bytes per vertex for the full scan.
 //
 // Traces: level 1 the opening, progress and closing lines; level 2 one "inversion" line
 // per applied move; level 3 the initial ring, one line per record, and one "test de
@@ -26,7 +24,7 @@
 
 #include "algorithms/algorithms.h"
 #include "algorithms/two_opt_move.h"
-#include "algorithms/two_opt_neighbours.h"
+#include "algorithms/two_opt_gains.h"
 #include "containers/progress.h"
 #include "containers/resources.h"
 
@@ -39,16 +37,6 @@ constexpr char kName[] = "H2Opt";
 struct BestMove {
   long long gain;
   unsigned i, j;
-
-  // Keeps the pair (i, j) when its gain is larger, or positive, equal and earlier in scan
-  // order (i first, then j): the pair the full scan would keep, whatever the order of offers.
-  void Offer(long long g, unsigned pi, unsigned pj) {
-    if (g > gain || (g == gain && g > 0 && (pi < i || (pi == i && pj < j)))) {
-      gain = g;
-      i = pi;
-      j = pj;
-    }
-  }
 };
 
 // The ring read once per pass into arrays indexed by position in the order of travel
@@ -57,13 +45,13 @@ struct BestMove {
 // its weight, and the position of every vertex. Two rows of weights from a vertex to
 // every later position serve the full scan.
 struct PassArrays {
-  tArrete** rec;
-  bool* rev;
-  int* Sommet;          // n + 1 entries
-  uint32_t* Poids;      // weight of the record at each position
-  uint32_t* Position;   // position of each vertex
-  uint32_t* from_i;     // n + 1 entries
-  uint32_t* from_next;  // n + 1 entries
+  tArrete** rec = nullptr;
+  bool* rev = nullptr;
+  int* Sommet = nullptr;          // n + 1 entries
+  uint32_t* Poids = nullptr;      // weight of the record at each position
+  uint32_t* Position = nullptr;   // position of each vertex
+  uint32_t* from_i = nullptr;     // n + 1 entries
+  uint32_t* from_next = nullptr;  // n + 1 entries
 
   // One block for all arrays, so a run adds a single acquisition; null when it fails.
   static void* Allocate(unsigned n, PassArrays& p) {
@@ -112,7 +100,6 @@ struct PassArrays {
 // the rows of S[i] and S[i+1] over the later positions, and the row of S[i+1] is the row
 // of S[i] for the next i; so each row is read once, one look-up per pair, and the gains
 // are formed from arrays read in order.
-template <bool kTrace>
 void ScanPass(const Graphe& e, unsigned n, PassArrays& p, BestMove& best) {
   if (n < 3) return;
   const int* S = p.Sommet;
@@ -128,8 +115,7 @@ void ScanPass(const Graphe& e, unsigned n, PassArrays& p, BestMove& best) {
     unsigned jbest = 0;
     for (unsigned j = i + 2; j < n; ++j) {
       const long long gain = wi + p.Poids[j] - row_i[j] - row_next[j + 1];
-      if (kTrace)
-        printf("H2Opt: test de permutation %d-%d  %d-%d , gain de %lld\n", S[i], S[i + 1], S[j], S[j + 1], gain);
+      printf("H2Opt: test de permutation %d-%d  %d-%d , gain de %lld\n", S[i], S[i + 1], S[j], S[j + 1], gain);
       if (gain > meilleur) {
         meilleur = gain;
         jbest = j;
@@ -142,94 +128,54 @@ void ScanPass(const Graphe& e, unsigned n, PassArrays& p, BestMove& best) {
   }
 }
 
-// The pruned pass finds the pair of the full scan without evaluating every pair. Its gain
-// splits as [w(i) - Get(S[i], S[j])] + [w(j) - Get(S[i+1], S[j+1])], so a pair whose gain
-// reaches g has one bracket of at least g/2: either S[j] lies within w(i) - g/2 of S[i]
-// (found from edge i, looking forward), or S[i+1] lies within w(j) - g/2 of S[j+1] (found
-// from edge j, looking back). With g the best gain so far (at least 1), every pair that
-// can match or beat the final best is evaluated; the comparisons are inclusive so that the
-// earliest of equal pairs is among them.
-class PrunedPass {
+// The two ring records that meet at each vertex, so that the record of a tour edge is
+// found from its ends; a move changes them at two vertices.
+class RecordsByVertex {
  public:
-  PrunedPass(const Graphe& e, pvc::NeighbourLists& lists, unsigned n, const PassArrays& p)
-      : e_(e), lists_(lists), n_(n), S_(p.Sommet), W_(p.Poids), pos_(p.Position) {}
-
-  void Run(BestMove& best) {
-    for (unsigned x = 0; x < n_; ++x) {
-      Side<true>(x, best);
-      Side<false>(x, best);
+  // Reads the ring as built (every record stored in the direction of travel).
+  bool Build(tArrete* chemin, unsigned n) {
+    at_ = pvc::NewArray<tArrete*>(size_t{2} * n);
+    if (!at_) return false;
+    tArrete* cur = chemin;
+    for (unsigned k = 0; k < n; ++k, cur = cur->GetNext2()) {
+      at_[2 * static_cast<size_t>(cur->s1)] = cur;
+      at_[2 * static_cast<size_t>(cur->s2) + 1] = cur;
     }
+    return true;
+  }
+
+  // The record joining u and v, and the flag under which it starts at u.
+  tArrete* Find(int u, int v, bool* reversed) const {
+    tArrete* r = at_[2 * static_cast<size_t>(u)];
+    if (r->s1 != v && r->s2 != v) r = at_[2 * static_cast<size_t>(u) + 1];
+    *reversed = r->s1 != u;
+    return r;
+  }
+
+  // After the exchange of A (S1i-S2i) and B (S1j-S2j): A now meets S1j, B meets S2i.
+  void Exchanged(const tArrete* A, const tArrete* B, int S2i, int S1j) {
+    Replace(S2i, A, B);
+    Replace(S1j, B, A);
   }
 
  private:
-  // Offers the pairs of edge x with the vertices c close enough to one end u of it:
-  // 2 Get(u, c) <= 2 w(x) - g. Forward, u = S[x] and c = S[j] for a later edge j >= x + 2;
-  // back, u = S[x+1] and c = S[i+1] for an earlier edge i <= x - 2. The short list of u
-  // comes first, then its long list, then its whole row, each only when the radius reaches
-  // past the last entry of the one before (an entry offered twice changes nothing).
-  template <bool kForward>
-  void Side(unsigned x, BestMove& best) {
-    const int u = S_[kForward ? x : x + 1];
-    const long long twice = 2LL * W_[x];
-    long long radius = twice - (best.gain > 0 ? best.gain : 1);
-    if (!Within(lists_.Closest(u), radius)) return;
-    if (Scan<kForward>(x, lists_.Short(u), twice, radius, best)) return;
-    const pvc::NeighbourLists::List l = lists_.Long(e_, u);
-    if (l.count != 0 && Scan<kForward>(x, l, twice, radius, best)) return;
-    // Every vertex within the radius: weight at most radius / 2.
-    long long bound = radius >= 0 ? radius / 2 : -1;
-    lists_.Around(e_, u, &bound, [&](int c, uint32_t w) {
-      if (Consider<kForward>(x, c, w, best)) {
-        radius = twice - best.gain;
-        bound = radius >= 0 ? radius / 2 : -1;
-      }
-    });
+  void Replace(int v, const tArrete* was, const tArrete* now) {
+    tArrete** slot = &at_[2 * static_cast<size_t>(v)];
+    if (slot[0] != was) ++slot;
+    *slot = const_cast<tArrete*>(now);
   }
 
-  // Whether a vertex at weight w from the end of an edge is within the radius: inclusive,
-  // so that a pair whose gain equals the best is evaluated too.
-  static bool Within(uint32_t w, long long radius) { return 2LL * w <= radius; }
-
-  // Offers the entries of l within the radius; true when the radius ends inside the list
-  // or the list holds every vertex.
-  template <bool kForward>
-  bool Scan(unsigned x, const pvc::NeighbourLists::List& l, long long twice, long long& radius, BestMove& best) {
-    for (unsigned m = 0; m < l.count; ++m) {
-      if (!Within(l.entry[m].w, radius)) return true;
-      if (Consider<kForward>(x, l.entry[m].v, l.entry[m].w, best)) radius = twice - best.gain;
-    }
-    return l.all;
-  }
-
-  // Offers the pair of edge x and vertex c, w = Get(u, c); true when it raised the best gain.
-  template <bool kForward>
-  bool Consider(unsigned x, int c, uint32_t w, BestMove& best) const {
-    const unsigned q = pos_[c];
-    long long gain;
-    unsigned i, j;
-    if (kForward) {
-      if (q < x + 2) return false;
-      i = x;
-      j = q;
-      gain = static_cast<long long>(W_[i]) + W_[j] - w - e_.GetDistinct(S_[i + 1], S_[j + 1]);
-    } else {
-      if (q == 0 || q + 1 > x) return false;
-      i = q - 1;
-      j = x;
-      gain = static_cast<long long>(W_[i]) + W_[j] - e_.GetDistinct(S_[i], S_[j]) - w;
-    }
-    const long long before = best.gain;
-    best.Offer(gain, i, j);
-    return best.gain != before;
-  }
-
-  const Graphe& e_;
-  pvc::NeighbourLists& lists_;
-  const unsigned n_;
-  const int* S_;
-  const uint32_t* W_;
-  const uint32_t* pos_;
+  pvc::Array<tArrete*> at_;
 };
+
+// The tour from vertex 0 in the order of travel, read from the ring as built.
+pvc::Array<int> Sequence(tArrete* chemin, unsigned n) {
+  pvc::Array<int> seq = pvc::NewArray<int>(n);
+  if (!seq) return seq;
+  tArrete* cur = chemin;
+  for (unsigned k = 0; k < n; ++k, cur = cur->GetNext2()) seq[k] = cur->s1;
+  return seq;
+}
 
 // Checks the ring as built, through its plain links; prints it at level 3.
 bool CheckBuiltRing(tArrete* chemin, unsigned n, int Output) {
@@ -287,9 +233,17 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
   // The trace levels print every pair, so they keep the full scan; the others prune.
   const bool full_scan = Output >= UltraDetailed;
   PassArrays arrays;
-  pvc::Array<char> block(static_cast<char*>(PassArrays::Allocate(n, arrays)));
-  pvc::NeighbourLists lists;
-  if (!block || (!full_scan && !lists.Build(*e))) return pvc::Fail(kName, Output);
+  pvc::Array<char> block;
+  RecordsByVertex records;
+  pvc::TwoOptGains gains;
+  if (full_scan) {
+    block.reset(static_cast<char*>(PassArrays::Allocate(n, arrays)));
+    if (!block) return pvc::Fail(kName, Output);
+  } else {
+    const pvc::Array<int> sequence = Sequence(tour.chemin, n);
+    if (!sequence || !records.Build(tour.chemin, n) || !gains.Build(*e, sequence.get()))
+      return pvc::Fail(kName, Output);
+  }
   if (Output >= Important) printf("H2Opt: boucle principale\n");
 
   pvc::ProgressScope progress(kName, "passe", 0, "longueur");
@@ -297,20 +251,34 @@ tArretes* PVC_H2Opt(EuclidianGraphe* e, unsigned long options) {
   for (;;) {
     if (pvc::Interrupted()) return pvc::Fail(kName, Output);
     progress.Step(passes++, length);
-    BestMove best = {0, 0, 0};
-    if (Output >= Debug && !DumpRing(tour.chemin, n, tour.marks)) {
-      tour.chemin = nullptr;  // as above
-      return nullptr;
+    tArrete *A = nullptr, *B = nullptr;
+    bool a = false, b = false;
+    long long gain;
+    if (full_scan) {
+      if (Output >= Debug && !DumpRing(tour.chemin, n, tour.marks)) {
+        tour.chemin = nullptr;  // as above
+        return nullptr;
+      }
+      BestMove best = {0, 0, 0};
+      arrays.Read(*e, tour.chemin, tour.marks, n);
+      ScanPass(*e, n, arrays, best);
+      gain = best.gain;
+      A = arrays.rec[best.i], a = arrays.rev[best.i];
+      B = arrays.rec[best.j], b = arrays.rev[best.j];
+    } else {
+      const pvc::TwoOptGains::Move m = gains.Best();
+      gain = m.gain;
+      if (gain != 0) {
+        const int S1i = gains.At(m.i), S2i = gains.At(m.i + 1), S1j = gains.At(m.j);
+        A = records.Find(S1i, S2i, &a);
+        B = records.Find(S1j, gains.At(m.j + 1 == n ? 0 : m.j + 1), &b);
+        records.Exchanged(A, B, S2i, S1j);
+        if (!gains.Apply(m.i, m.j)) return pvc::Fail(kName, Output);
+      }
     }
-    arrays.Read(*e, tour.chemin, tour.marks, n);
-    if (full_scan)
-      ScanPass<true>(*e, n, arrays, best);
-    else
-      PrunedPass(*e, lists, n, arrays).Run(best);
-    if (best.gain == 0) break;
-    length -= static_cast<unsigned long long>(best.gain);
-    if (!pvc::ApplyTwoOptMove(arrays.rec[best.i], arrays.rev[best.i], arrays.rec[best.j], arrays.rev[best.j],
-                              tour.marks, tour.ta, Output >= Detailed ? kName : nullptr))
+    if (gain == 0) break;
+    length -= static_cast<unsigned long long>(gain);
+    if (!pvc::ApplyTwoOptMove(A, a, B, b, tour.marks, tour.ta, Output >= Detailed ? kName : nullptr))
       return pvc::Fail(kName, Output);
     if (interval != 0) {
       e->Draw(tour.ta, nullptr);

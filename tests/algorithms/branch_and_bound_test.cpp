@@ -12,24 +12,6 @@
 
 namespace {
 
-// Held-Karp optimum of a closed tour.
-uint64_t Optimum(const Graphe& g) {
-  const int n = static_cast<int>(g.GetSommets());
-  const uint64_t kInf = UINT64_MAX / 4;
-  std::vector<uint64_t> dp((size_t{1} << n) * n, kInf);
-  dp[1 * n + 0] = 0;
-  for (unsigned mask = 1; mask < (1u << n); mask += 2)
-    for (int j = 0; j < n; ++j)
-      for (int k = 1; k < n && dp[mask * n + j] != kInf; ++k)
-        if (!(mask & (1u << k))) {
-          uint64_t& t = dp[(mask | (1u << k)) * n + k];
-          t = std::min(t, dp[mask * n + j] + g.Get(j, k));
-        }
-  uint64_t best = kInf;
-  for (int j = 1; j < n; ++j) best = std::min(best, dp[((1u << n) - 1) * n + j] + g.Get(j, 0));
-  return best;
-}
-
 // A poor first tour standing in for the 2-opt: the identity, which costs much more search.
 tArretes* IdentityTour(EuclidianGraphe* e, unsigned long) {
   const int n = static_cast<int>(e->GetSommets());
@@ -53,7 +35,7 @@ TEST(ASepEval, OptimalOnRandomInstances) {
     const fExec run = round % 2 && n <= 8 ? FromIdentity : PVC_ASeparationEvaluation;
     tArretes* t = tour::Run(run, g, 0);
     ASSERT_TRUE(t && tour::IsTour(*t));
-    EXPECT_EQ(g.Eval(t), n == 2 ? g.Get(0, 1) : Optimum(g)) << "round " << round << " n " << n;
+    EXPECT_EQ(g.Eval(t), n == 2 ? g.Get(0, 1) : tour::Optimum(g)) << "round " << round << " n " << n;
     delete t;
   }
 }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -48,28 +50,61 @@ Reference ReferenceTwoOpt(const Graphe& g, std::vector<int> t, bool pairs = true
   return r;
 }
 
-// Below the trace levels a pass evaluates only the pairs that can reach the best gain: it
-// must apply the reference's moves in the same order. The instances drive its searches
-// past the short and long neighbour lists and use up the pool of long lists (Euclidean,
-// computed weights: lists and searches from the spatial index),
-// meet equal gains on the search boundary (ranges 0-4 and 0-6), pass 2^32 in their gains,
-// or are tiny. Each case runs three seeds from its first. On the smaller ones the full
-// scan of level 5 must print every pair and move in the reference's order, dump a valid
-// ring before every pass and end at the nearest-neighbour length minus the gains.
+// Points in clusters of about 40: centres spread over the range, points drawn around
+// them; some clusters overlap, some points fall on the same place.
+std::unique_ptr<EuclidianGraphe> Clustered(int n, uint32_t coordmax, unsigned seed) {
+  std::unique_ptr<EuclidianGraphe> g = tour::Computed(n, coordmax, seed);
+  std::mt19937 gen(seed);
+  std::uniform_int_distribution<uint32_t> centre(coordmax / 10, coordmax - coordmax / 10);
+  std::normal_distribution<double> spread(0.0, coordmax / 200.0);
+  Point2D c{0, 0};
+  for (int i = 0; i < n; ++i) {
+    if (i % 40 == 0) c = Point2D{centre(gen), centre(gen)};
+    *g->GetCoords(i) = Point2D{c.x + static_cast<uint32_t>(static_cast<int>(spread(gen))),
+                               c.y + static_cast<uint32_t>(static_cast<int>(spread(gen)))};
+  }
+  return g;
+}
+
+// Uniform points of which every third is a copy of an earlier one.
+std::unique_ptr<EuclidianGraphe> Duplicated(int n, uint32_t coordmax, unsigned seed) {
+  std::unique_ptr<EuclidianGraphe> g = tour::Computed(n, coordmax, seed);
+  std::mt19937 gen(seed);
+  for (int i = 1; i < n; ++i)
+    if (i % 3 == 0) *g->GetCoords(i) = *g->GetCoords(static_cast<int>(gen() % i));
+  return g;
+}
+
+// Below the trace levels the best move is kept up to date from balls of near vertices: it
+// must apply the reference's moves in the same order. The instances meet equal gains
+// (ranges 0-4 and 0-6, few distinct points, duplicated points), long edges of the starting
+// tour between clusters, gains past 2^32, weights of a matrix (drawn, arbitrary) and of
+// points (the spatial index), long reversals and the reuse of the pool of balls (hundreds
+// of vertices), or are tiny. Each case runs three seeds from its first (one above 400
+// vertices). On the smaller ones the full scan of level 5 must print every pair and move
+// in the reference's order, dump a valid ring before every pass and end at the
+// nearest-neighbour length minus the gains.
 TEST(H2Opt, EveryPassAppliesTheReferenceMoves) {
-  // Euclidean weights of coordinates in 0 .. coordmax, or arbitrary ones in lo .. hi when hi is not 0.
-  struct Case { int n; uint32_t coordmax, lo, hi; unsigned seed; };
+  // Points in 0 .. coordmax (uniform, clustered or duplicated), or arbitrary weights in
+  // lo .. hi when hi is not 0.
+  enum Kind { kUniform, kClustered, kDuplicated };
+  struct Case { int n; uint32_t coordmax, lo, hi; unsigned seed; Kind kind = kUniform; };
   const Case cases[] = {{2, 9, 0, 9, 1},    {3, 9, 0, 9, 1},  {4, 9, 0, 4, 1},  {4, 9, 0, 1, 1},      {6, 9, 0, 2, 1},
                         {25, 2147483647u, 0, 0, 1},         {19, 6, 0, 0, 2}, {31, 1000, 0, 0, 4}, {32, 9, 0, 4, 224},
-                        {30, 9, 0, 6, 13},  {34, 9, 0, 6, 116},
+                        {30, 9, 0, 6, 13},  {34, 9, 0, 6, 116}, {36, 1000, 0, 0, 1, kClustered}, {33, 50, 0, 0, 1, kDuplicated},
                         {200, 9, 0, 4, 1},    {300, 9, 1, 3, 1},    {300, 4, 0, 0, 1},    {200, 2, 0, 0, 1},
                         {150, 1000, 0, 0, 23}, {190, 1000, 0, 0, 8}, {170, 100, 0, 0, 18}, {230, 30, 0, 0, 1},
                         {200, 2147483647u, 0, 0, 1}, {150, 9, 0, 4294967295u, 1},
-                        {200, 9, 4294967290u, 4294967295u, 1}, {130, 9, 2147483600u, 2147483647u, 1}};
+                        {200, 9, 4294967290u, 4294967295u, 1}, {130, 9, 2147483600u, 2147483647u, 1},
+                        {300, 100000, 0, 0, 1, kClustered}, {300, 2000, 0, 0, 5, kClustered},
+                        {300, 1000, 0, 0, 1, kDuplicated}, {240, 20, 0, 0, 1, kDuplicated},
+                        {1000, 1000000, 0, 0, 1}, {1000, 1000000, 0, 0, 2, kClustered}};
   for (const Case& c : cases)
-    for (unsigned seed = c.seed; seed < c.seed + 3; ++seed) {
-      std::unique_ptr<EuclidianGraphe> owned(c.hi == 0 ? tour::Computed(c.n, c.coordmax, seed).release()
-                                                       : new EuclidianGraphe(c.n));
+    for (unsigned seed = c.seed; seed < c.seed + (c.n > 400 ? 1 : 3); ++seed) {
+      std::unique_ptr<EuclidianGraphe> owned(c.hi != 0                ? new EuclidianGraphe(c.n)
+                                             : c.kind == kClustered  ? Clustered(c.n, c.coordmax, seed).release()
+                                             : c.kind == kDuplicated ? Duplicated(c.n, c.coordmax, seed).release()
+                                                                     : tour::Computed(c.n, c.coordmax, seed).release());
       EuclidianGraphe& g = *owned;
       if (c.hi != 0) tour::Fill(g, 1000, c.coordmax, seed), tour::FillRandom(g, c.lo, c.hi, seed);
       tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);
@@ -78,7 +113,7 @@ TEST(H2Opt, EveryPassAppliesTheReferenceMoves) {
       const Reference ref = ReferenceTwoOpt(g, start, false);
       std::string out;
       tArretes* r = tour::Run(PVC_H2Opt, g, pvc::OptionsWord(0, 2), &out);
-      SCOPED_TRACE(testing::Message() << "n=" << c.n << " case seed " << c.seed << " seed=" << seed);
+      SCOPED_TRACE(testing::Message() << "n=" << c.n << " kind " << c.kind << " case seed " << c.seed << " seed=" << seed);
       ASSERT_NE(r, nullptr);
       EXPECT_EQ(tour::Lines(out, "H2Opt: inversion"), ref.trace);
       EXPECT_EQ(tour::EdgesOf(*r), tour::EdgesOf(ref.tour));

@@ -100,5 +100,24 @@ TEST_F(Merge, FilesOfOtherSweepsOrNoPartAtAll) {
   Refused(Write("after", Part(2, 3, 2, "1-2", {1, 2}, 2) + Row(2)), dir_ + "/after:7: lines after the end line");
 }
 
+// With --bound each instance's runs start with its bound: a row whose part did not hold
+// that run gets the bound and its excess at the merge, as one process prints them.
+TEST_F(Merge, RowsGetTheirInstanceBound) {
+  const std::string sweep = "# sweep --n 10 --kind uniform --algo 0 --bound\n";
+  const std::string header = "instance,n,algorithm,length,optimum,gap,bound,over_bound,ms,peak_mib\n";
+  auto part = [&](int k, const char* runs, const std::string& rows, int count) {
+    return "# pvc-bench shard " + std::to_string(k) + "/2 holds 2 of 4 runs: " + runs +
+           "\n" + sweep + "run," + header + rows + "# end of shard " + std::to_string(k) + "/2: " +
+           std::to_string(count) + " rows\n";
+  };
+  const std::string a = part(0, "0,3", "0,\"x,1\",10,HeldKarp,300,,,300,,5.0,3.0\n3,y,10,HPlusProcheVoisin,400,,,,,0.1,3.0\n", 2);
+  const std::string b = part(1, "1-2", "1,\"x,1\",10,HPlusProcheVoisin,333,,,,,0.1,3.0\n", 1);
+  std::string merged, error;
+  ASSERT_TRUE(MergeParts({Write("a", a), Write("b", b)}, &merged, &error)) << error;
+  // Run 2 (y's bound) gave no row: y's rows stay without a bound.
+  EXPECT_EQ(merged, header + "\"x,1\",10,HeldKarp,300,,,300,,5.0,3.0\n\"x,1\",10,HPlusProcheVoisin,333,,,300,11.0000,0.1,3.0\n" +
+                        "y,10,HPlusProcheVoisin,400,,,,,0.1,3.0\n");
+}
+
 }  // namespace
 }  // namespace bench

@@ -15,6 +15,19 @@ Settings Sweep(std::vector<std::string> sizes, std::vector<int> rows, unsigned r
   return s;
 }
 
+// With --bound each instance's bound runs first, so that the rows after it show their
+// excess; the sweep's definition says so, so parts of sweeps with and without differ.
+TEST(RunList, TheBoundFirstInEachInstance) {
+  Settings s = Sweep({"10", "30"}, {2, 0}, 1);
+  const std::string without = SweepDefinition(s, BuildRunList(s));
+  s.bound = true;
+  const RunList list = BuildRunList(s);
+  ASSERT_EQ(list.runs.size(), 6u);
+  EXPECT_TRUE(list.runs[3].instance == 1 && list.runs[3].row == kBoundRow && list.runs[4].row == 2);
+  EXPECT_GT(RunCost(s, kBoundRow, 1000), 0u);
+  EXPECT_EQ(SweepDefinition(s, list), without + " --bound");
+}
+
 TEST(RunList, SizesThenKindsThenSeedsEachWithItsRows) {
   Settings s = Sweep({"10", "1", "x", "30"}, {2, 0}, 2);  // sizes below 2 give nothing
   s.kinds = {Kind::kClustered, Kind::kUniform};

@@ -270,4 +270,28 @@ TEST(BenchTsplib, SkipsBadFilesAndPrintsGaps) {
   EXPECT_NE(out.find("\ngr24,24,HPlusProcheVoisin,1553,1272,22.09,"), std::string::npos) << out;
 }
 
+// pvc-bench --bound: the bound's row first, then each row with the bound and its excess
+// ((length - bound) x 100 / bound, four decimals), and in the table a length at the bound
+// marked as a proved optimum.
+TEST(BenchTsplib, BoundRowsAndExcess) {
+  auto run = [](const std::string& args) {
+    FILE* p = popen((kBench + args + " 2>/dev/null").c_str(), "r");
+    std::string out;
+    for (int c; (c = fgetc(p)) != EOF;) out += static_cast<char>(c);
+    EXPECT_EQ(WEXITSTATUS(pclose(p)), 0) << args;
+    return out;
+  };
+  const std::string csv = run(" --bound --csv --tsplib " + kData + "/gr24.tsp --optima " + kData + "/OPTIMA --algo 0");
+  EXPECT_NE(csv.find("instance,n,algorithm,length,optimum,gap,bound,over_bound,ms,peak_mib\n"
+                     "gr24,24,HeldKarp,1272,1272,0.00,1272,,"),
+            std::string::npos)
+      << csv;
+  EXPECT_NE(csv.find("\ngr24,24,HPlusProcheVoisin,1553,1272,22.09,1272,22.0912,"), std::string::npos) << csv;
+  const std::string table = run(" --bound --tsplib " + kData + "/gr24.tsp --algo HRecuitSimule");
+  EXPECT_NE(table.find("HRecuitSimule              1272            -        -   optimal"), std::string::npos)
+      << table;
+  const std::string off = run(" --csv --tsplib " + kData + "/gr24.tsp --optima " + kData + "/OPTIMA --algo 0");
+  EXPECT_NE(off.find("\ngr24,24,HPlusProcheVoisin,1553,1272,22.09,,,"), std::string::npos) << off;
+}
+
 }  // namespace

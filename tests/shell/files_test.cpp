@@ -127,8 +127,11 @@ TEST_F(Files, SaveWritesTheBestTourOrNothing) {
   ASSERT_TRUE(ReadTour(file.c_str(), &tour, &error)) << error;
   EXPECT_EQ(tour::Length(*CurrentGraphe, tour), 7842);
   // A write that fails half-way (the file size limit) leaves the old file whole, no trace.
-  rlimit old, small = {100, 100};
+  // Only the soft limit: without CAP_SYS_RESOURCE a lowered hard limit could not be raised
+  // again, and the tests after this one would write into files of 100 bytes.
+  rlimit old;
   getrlimit(RLIMIT_FSIZE, &old);
+  const rlimit small = {100, old.rlim_max};
   signal(SIGXFSZ, SIG_IGN);
   setrlimit(RLIMIT_FSIZE, &small);
   EXPECT_EQ(Exec("save " + file + " 0"), "\nerreur: impossible d'\351crire " + file + " (File too large)\n");

@@ -2,6 +2,7 @@
 // and tours read back as edge sets and vertex sequences.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -143,6 +144,24 @@ inline long long Length(const Graphe& g, const std::vector<int>& t) {
   long long sum = 0;
   for (size_t k = 0; k < t.size(); ++k) sum += g.Get(t[k], t[(k + 1) % t.size()]);
   return sum;
+}
+
+/// The optimal tour length by Held and Karp's dynamic programming over subsets (n <= 20).
+inline uint64_t Optimum(const Graphe& g) {
+  const int n = static_cast<int>(g.GetSommets());
+  const uint64_t kInf = UINT64_MAX / 4;
+  std::vector<uint64_t> dp((size_t{1} << n) * n, kInf);
+  dp[1 * n + 0] = 0;
+  for (unsigned mask = 1; mask < (1u << n); mask += 2)
+    for (int j = 0; j < n; ++j)
+      for (int k = 1; k < n && dp[mask * n + j] != kInf; ++k)
+        if (!(mask & (1u << k))) {
+          uint64_t& t = dp[(mask | (1u << k)) * n + k];
+          t = std::min(t, dp[mask * n + j] + g.Get(j, k));
+        }
+  uint64_t best = kInf;
+  for (int j = 1; j < n; ++j) best = std::min(best, dp[((1u << n) - 1) * n + j] + g.Get(j, 0));
+  return best;
 }
 
 }  // namespace tour

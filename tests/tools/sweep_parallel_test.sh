@@ -40,6 +40,8 @@ check clustered 5 3 0 --kind clustered --n 9,40,120 --reps 2 --max-exact 9 --max
 check uniform 4 2 0 --kind uniform,clustered --n 30,200 --reps 3 --algo 0,1,2,4 --option 3
 # TSPLIB files with their gaps, one of them unreadable (skipped in its part, status 1).
 check files 3 3 1 --tsplib "$tmp/none.tsp,$data/burma14.tsp,$data/gr24.tsp,$data/berlin52.tsp" --optima "$data/OPTIMA" --algo 0,2,3,4
+# With the bound: parts that hold an instance's rows without its bound get it at the merge.
+check bound 5 2 0 --kind uniform,clustered --n 30,200 --reps 2 --algo 0,2,4 --bound
 # More parts than runs: most parts empty.
 check many 9 3 0 --n 25 --algo 0,2
 
