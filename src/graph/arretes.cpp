@@ -170,8 +170,7 @@ bool tArretes::AddCircuit(const uint32_t* c, unsigned count) {
   block->older = nullptr;
   block->count = n;
   Blocks = block;
-  tArrete* rec = block->Records();
-  Fresh = FreshEnd = rec;
+  tArrete* next = block->Records();
   // A tour of n >= 3 vertices has n distinct edges, two at each vertex. Row v takes the
   // edges to its larger neighbours, ascending, the records laid out row after row; since
   // rows come in ascending order, each record joins the end of its column.
@@ -182,7 +181,7 @@ bool tArretes::AddCircuit(const uint32_t* c, unsigned count) {
     tArrete* prev = nullptr;
     for (const uint32_t w : {x, y}) {
       if (w < v) continue;
-      tArrete* r = new (FreshEnd++) tArrete();
+      tArrete* r = new (next++) tArrete();
       r->s1 = static_cast<int>(v);
       r->s2 = static_cast<int>(w);
       if (prev)
@@ -198,7 +197,7 @@ bool tArretes::AddCircuit(const uint32_t* c, unsigned count) {
         column = r;
     }
   }
-  Fresh = FreshEnd;
+  Fresh = FreshEnd = next;  // the block is full
   return true;
 }
 

@@ -124,9 +124,9 @@ class tArretes {
   bool Add(int s1, int s2);
   /// Adds the edges of the closed walk c[0], c[1], ..., c[count-1], c[0]: the set that Add
   /// of each edge in that order gives (invalid and repeated edges skipped). False once the
-  /// set is out of memory. Into a set that never held a record, a walk through every
-  /// vertex once is linked in two passes over the vertices, rows then columns, instead of
-  /// a search per edge.
+  /// set is out of memory. Into a set that held no record since it was made or cleared, a
+  /// walk through every vertex once is linked in one pass over the vertices, row by row,
+  /// instead of a search per edge.
   bool AddCircuit(const uint32_t* c, unsigned count);
   /// Removes and deletes the edge; false when it is absent or invalid.
   bool Remove(int s1, int s2);

@@ -17,6 +17,7 @@ bool NearestWalk::Build(const EuclidianGraphe& g) {
   rule_ = g.GetMetric();
   n_ = g.GetSommets();
   points_weigh_ = rule_ == Metric::kTruncated && !g.Stored();
+  path_leaf_ = 0;
   // The least depth whose median buckets hold at most kBucket points: each then holds at
   // least kBucket / 2, so none starts empty; grid cells hold about as many on average.
   depth_ = 0;
