@@ -60,14 +60,12 @@ std::string Reference(const Graphe& g, std::vector<int>* tour, bool checks = fal
 // reference, and so must a run that draws every step. Sizes 40 and 90 wear out the gaps
 // between order labels.
 TEST(HMoindreCout, EveryPathMatchesReferenceOnRandomInstances) {
-  const uint32_t kinds[][2] = {{0, 5}, {0, 30}, {0, 100000}, {0, 1}, {0, 4}, {0, 1000}, {0, 4294967295u}, {0, 0}};
+  const uint32_t ranges[] = {5, 30, 100000, 1, 4, 1000, 4294967295u, 0};  // three of points, then matrices
   unsigned seed = 100;
   for (int n : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 40, 90})
     for (int kind = 0; kind < 8; ++kind, ++seed) {
-      std::unique_ptr<EuclidianGraphe> owned(kind < 3 ? tour::Computed(n, kinds[kind][1], seed).release()
-                                                      : new EuclidianGraphe(n));
+      const auto owned = kind < 3 ? tour::Computed(n, ranges[kind], seed) : tour::Matrix(n, 0, ranges[kind], seed);
       EuclidianGraphe& g = *owned;
-      if (kind >= 3) tour::FillRandom(g, kinds[kind][0], kinds[kind][1], seed);
       std::vector<int> seq;
       const std::string expected = Reference(g, &seq);
       std::string out;
@@ -92,19 +90,7 @@ TEST(HMoindreCout, EveryPathMatchesReferenceOnRandomInstances) {
 // agree on tie-heavy, duplicated and clustered points too, at sizes where vertices search
 // their place again among many arcs.
 TEST(HMoindreCout, PointsGiveTheInsertionsOfTheMatrixForm) {
-  unsigned seed = 70;
-  for (int n : {3, 60, 600})
-    for (int kind : {0, 1, 2})
-      for (uint32_t range : {0u, 4u, 1000u, 1000000u, 2147483647u}) {
-        std::unique_ptr<EuclidianGraphe> points = tour::OfPoints(tour::Scatter(n, kind, range, ++seed));
-        std::unique_ptr<EuclidianGraphe> matrix = tour::AsMatrix(*points);
-        std::string fast, slow;
-        tArretes* t = tour::Run(PVC_HMoindreCout, *points, pvc::OptionsWord(0, Detailed), &fast);
-        delete tour::Run(PVC_HMoindreCout, *matrix, pvc::OptionsWord(0, Detailed), &slow);
-        ASSERT_EQ(fast, slow) << "n " << n << " kind " << kind << " range " << range;
-        EXPECT_TRUE(tour::IsTour(*t));
-        delete t;
-      }
+  tour::ExpectPointsAsMatrix(PVC_HMoindreCout, {3, 60, 600}, {0, 4, 1000, 1000000, 2147483647u}, 70);
 }
 
 // The k-d tree paths of the insertion and of the spanning tree hold many arrays: each

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "containers/resources.h"
-#include "graph/tsplib.h"
+#include "support/files.h"
 #include "support/tour.h"
 
 namespace {
@@ -29,9 +29,7 @@ unsigned long long Bound(const EuclidianGraphe& g, uint64_t cap = 0, bool* tour 
 std::unique_ptr<EuclidianGraphe> Instance(int kind, int n, unsigned seed) {
   static const uint32_t kRanges[] = {4, 1000, 2147483647u, 4294967295u};
   if (kind < 4) return tour::Computed(n, kRanges[kind], seed);
-  std::unique_ptr<EuclidianGraphe> g(new EuclidianGraphe(n));
-  tour::FillRandom(*g, kind == 4 ? 0 : kind == 5 ? 1 : 2147483000u, kind == 4 ? 4 : kind == 5 ? 1000 : 4294967295u, seed);
-  return g;
+  return tour::Matrix(n, kind == 4 ? 0 : kind == 5 ? 1 : 2147483000u, kind == 4 ? 4 : kind == 5 ? 1000 : 4294967295u, seed);
 }
 
 // Against Held and Karp's dynamic programming (the branch and bound's answer at n <= 12 is
@@ -78,10 +76,9 @@ TEST(HeldKarpBound, ShippedFiles) {
       {"st70", 671},        {"ulysses16", 6859}, {"ulysses22", 7013}, {"dsj1000", 18546976.9167}};
   std::map<std::string, unsigned long long> optima;
   std::string error;
-  ASSERT_TRUE(ReadOptima(PVC_DATA_DIR "/OPTIMA", &optima, &error)) << error;
+  ASSERT_TRUE(ReadOptima(DataFile("OPTIMA").c_str(), &optima, &error)) << error;
   for (const auto& [name, value] : exact) {
-    TsplibInstance inst;
-    ASSERT_TRUE(ReadTsplib((std::string(PVC_DATA_DIR) + "/" + name + ".tsp").c_str(), &inst, &error)) << error;
+    const TsplibInstance inst = Shipped(name);
     const bool slow = name == "dsj1000";
     const unsigned long long b = Bound(*inst.graph, slow ? 300 : 0);
     EXPECT_LE(b, optima.at(name)) << name;
@@ -95,14 +92,8 @@ TEST(HeldKarpBound, ShippedFiles) {
 // Every weight at 2^31 - 1, or near 2^32: the 1-tree sums pass 32 bits, and the certified
 // value must still be exact.
 TEST(HeldKarpBound, LargestWeights) {
-  for (uint32_t w : {2147483647u, 4294967295u}) {
-    EuclidianGraphe g(40);
-    tour::FillRandom(g, w, w, 1);
-    bool tour = false;
-    EXPECT_EQ(Bound(g, 0, &tour), 40ull * w);
-  }
+  for (uint32_t w : {2147483647u, 4294967295u}) EXPECT_EQ(Bound(*tour::Matrix(40, w, w, 1)), 40ull * w);
   auto g = tour::Computed(2000, 2147483647u, 3);
-  g->ComputeWeights();
   std::unique_ptr<tArretes> t(tour::Run(PVC_H2Opt, *g, 0));
   const unsigned long long b = Bound(*g, 100);
   EXPECT_LE(b, g->Eval(t.get()));
@@ -123,7 +114,6 @@ TEST(HeldKarpBound, FewVertices) {
 // Ctrl-C and every failing allocation end the run with its status, holding nothing.
 TEST(HeldKarpBound, StopsCleanly) {
   auto g = tour::Computed(300, 1000, 9);
-  g->ComputeWeights();
   pvc::BoundResult r;
   pvc::g_interrupt = 1;
   EXPECT_EQ(pvc::HeldKarpBound(*g, &r), pvc::BoundStatus::kInterrupted);

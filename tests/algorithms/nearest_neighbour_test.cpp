@@ -17,26 +17,17 @@ namespace {
 // weights computed, whether the tour is linked at the end or drawn step by step.
 TEST(HPlusProcheVoisin, MatchesTheLiteralScan) {
   std::mt19937 rng(5);
-  for (unsigned n : {2u, 3u, 5u, 17u, 64u, 300u})
+  for (int n : {2, 3, 5, 17, 64, 300})
     for (uint32_t range : {0u, 1u, 3u, 1000u, 4294967295u})
       for (bool points : {false, true}) {
-        const int size = static_cast<int>(n);
-        std::unique_ptr<EuclidianGraphe> owned(points ? tour::Computed(size, std::min(range, 2147483647u), rng()).release()
-                                                      : new EuclidianGraphe(size));
+        const auto owned = points ? tour::Computed(n, std::min(range, 2147483647u), rng())
+                                  : tour::Matrix(n, range > 1000 ? 2147483647u : 0u, range, rng());
         EuclidianGraphe& g = *owned;
-        if (!points) tour::FillRandom(g, range > 1000 ? 2147483647u : 0u, range, rng());
+        const std::vector<int> walk = tour::LiteralWalk(g);
         std::vector<std::string> literal;
-        std::vector<char> done(n, 0);
-        int last = 0;
-        for (unsigned k = 1; k < n; ++k) {
-          unsigned long long best = ~0ull;
-          int pick = 0;
-          for (int i = 1; i < static_cast<int>(n); ++i)
-            if (!done[i] && g.Get(i, last) < best) best = g.Get(i, last), pick = i;
-          literal.push_back("HPlusProcheVoisin: insertion de " + std::to_string(pick) + " apres " + std::to_string(last));
-          done[pick] = 1;
-          last = pick;
-        }
+        for (size_t k = 1; k < walk.size(); ++k)
+          literal.push_back("HPlusProcheVoisin: insertion de " + std::to_string(walk[k]) + " apres " +
+                            std::to_string(walk[k - 1]));
         std::string out;
         tArretes* t = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(0, Detailed), &out);
         EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"), literal) << "n " << n << " range " << range;

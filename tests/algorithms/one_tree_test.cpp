@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "graph/tsplib.h"
+#include "support/files.h"
 #include "support/tour.h"
 
 namespace {
@@ -115,9 +115,8 @@ TEST(OneTree, MatchesTheLiteralScans) {
         const unsigned seed = rng();
         auto points = tour::Computed(n, range, seed);
         Check(*points, Penalties(n, spread, rng), "points range " + std::to_string(range) + " n " + std::to_string(n));
-        EuclidianGraphe matrix(n);
-        tour::FillRandom(matrix, 0, range == 2147483647u ? 4294967295u : range, seed);
-        Check(matrix, Penalties(n, spread, rng), "matrix range " + std::to_string(range));
+        Check(*tour::Matrix(n, 0, range == 2147483647u ? 4294967295u : range, seed), Penalties(n, spread, rng),
+              "matrix range " + std::to_string(range));
       }
 }
 
@@ -125,9 +124,7 @@ TEST(OneTree, MatchesTheLiteralScans) {
 TEST(OneTree, MatchesTheLiteralScansOnFiles) {
   std::mt19937 rng(5);
   for (const char* name : {"att48", "ch130", "dsj1000"}) {
-    TsplibInstance inst;
-    std::string error;
-    ASSERT_TRUE(ReadTsplib((std::string(PVC_DATA_DIR) + "/" + name + ".tsp").c_str(), &inst, &error)) << error;
+    const TsplibInstance inst = Shipped(name);
     inst.graph->ComputeWeights();
     const int n = static_cast<int>(inst.graph->GetSommets());
     Check(*inst.graph, Penalties(n, n > 500 ? 5000000 : 30000, rng), name);

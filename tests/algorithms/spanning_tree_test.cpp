@@ -41,13 +41,12 @@ TEST(HARPM, PrimMatchesTheLiteralScanAndTheWalkGivesATour) {
   for (int n = 2; n <= 24; ++n)
     for (uint32_t range : {0u, 1u, 3u, 1000u, 4294967295u})
       for (int rep = 0; rep < 3; ++rep, ++seed) {
-        std::unique_ptr<EuclidianGraphe> owned(rep == 1 ? tour::Computed(n, std::min(range, 2147483647u), seed).release() : new EuclidianGraphe(n));
+        const auto owned =
+            rep == 1 ? tour::Computed(n, std::min(range, 2147483647u), seed) : tour::Matrix(n, 0, range, seed);
         EuclidianGraphe& g = *owned;
-        if (rep != 1) tour::FillRandom(g, 0, range, seed);
         std::string out;
-        tArretes* tree = tour::Run(ARPM_Prim, g, pvc::OptionsWord(0, Detailed), &out);
+        delete tour::Run(ARPM_Prim, g, pvc::OptionsWord(0, Detailed), &out);
         ASSERT_EQ(out, LiteralPrim(g)) << "n " << n << " range " << range << " seed " << seed;
-        delete tree;
         tArretes* t = tour::Run(PVC_HARPM, g, pvc::OptionsWord(0, Important), &out);
         ASSERT_TRUE(t && tour::IsTour(*t));
         EXPECT_NE(out.find("longueur " + std::to_string(g.Eval(t)) + " trouve\n"), std::string::npos);
@@ -60,17 +59,7 @@ TEST(HARPM, PrimMatchesTheLiteralScanAndTheWalkGivesATour) {
 // Ties of every kind (tiny ranges, duplicated points, dense clusters) must still give the
 // same pairs in the same order, and the same walk.
 TEST(HARPM, PointsGiveThePairsOfTheMatrixForm) {
-  unsigned seed = 40;
-  for (int n : {2, 3, 50, 700})
-    for (int kind : {0, 1, 2})
-      for (uint32_t range : {0u, 4u, 1000u, 2147483647u}) {
-        std::unique_ptr<EuclidianGraphe> points = tour::OfPoints(tour::Scatter(n, kind, range, ++seed));
-        std::unique_ptr<EuclidianGraphe> matrix = tour::AsMatrix(*points);
-        std::string fast, slow;
-        delete tour::Run(PVC_HARPM, *points, pvc::OptionsWord(0, Detailed), &fast);
-        delete tour::Run(PVC_HARPM, *matrix, pvc::OptionsWord(0, Detailed), &slow);
-        ASSERT_EQ(fast, slow) << "n " << n << " kind " << kind << " range " << range;
-      }
+  tour::ExpectPointsAsMatrix(PVC_HARPM, {2, 3, 50, 700}, {0, 4, 1000, 2147483647u}, 40);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -50,31 +49,6 @@ Reference ReferenceTwoOpt(const Graphe& g, std::vector<int> t, bool pairs = true
   return r;
 }
 
-// Points in clusters of about 40: centres spread over the range, points drawn around
-// them; some clusters overlap, some points fall on the same place.
-std::unique_ptr<EuclidianGraphe> Clustered(int n, uint32_t coordmax, unsigned seed) {
-  std::unique_ptr<EuclidianGraphe> g = tour::Computed(n, coordmax, seed);
-  std::mt19937 gen(seed);
-  std::uniform_int_distribution<uint32_t> centre(coordmax / 10, coordmax - coordmax / 10);
-  std::normal_distribution<double> spread(0.0, coordmax / 200.0);
-  Point2D c{0, 0};
-  for (int i = 0; i < n; ++i) {
-    if (i % 40 == 0) c = Point2D{centre(gen), centre(gen)};
-    *g->GetCoords(i) = Point2D{c.x + static_cast<uint32_t>(static_cast<int>(spread(gen))),
-                               c.y + static_cast<uint32_t>(static_cast<int>(spread(gen)))};
-  }
-  return g;
-}
-
-// Uniform points of which every third is a copy of an earlier one.
-std::unique_ptr<EuclidianGraphe> Duplicated(int n, uint32_t coordmax, unsigned seed) {
-  std::unique_ptr<EuclidianGraphe> g = tour::Computed(n, coordmax, seed);
-  std::mt19937 gen(seed);
-  for (int i = 1; i < n; ++i)
-    if (i % 3 == 0) *g->GetCoords(i) = *g->GetCoords(static_cast<int>(gen() % i));
-  return g;
-}
-
 // Below the trace levels the best move is kept up to date from balls of near vertices: it
 // must apply the reference's moves in the same order. The instances meet equal gains
 // (ranges 0-4 and 0-6, few distinct points, duplicated points), long edges of the starting
@@ -85,9 +59,9 @@ std::unique_ptr<EuclidianGraphe> Duplicated(int n, uint32_t coordmax, unsigned s
 // in the reference's order, dump a valid ring before every pass and end at the
 // nearest-neighbour length minus the gains.
 TEST(H2Opt, EveryPassAppliesTheReferenceMoves) {
-  // Points in 0 .. coordmax (uniform, clustered or duplicated), or arbitrary weights in
-  // lo .. hi when hi is not 0.
-  enum Kind { kUniform, kClustered, kDuplicated };
+  // Points in 0 .. coordmax (uniform, or duplicated or clustered as tour::Scatter makes
+  // them), or arbitrary weights in lo .. hi when hi is not 0.
+  enum Kind { kUniform, kDuplicated, kClustered };
   struct Case { int n; uint32_t coordmax, lo, hi; unsigned seed; Kind kind = kUniform; };
   const Case cases[] = {{2, 9, 0, 9, 1},    {3, 9, 0, 9, 1},  {4, 9, 0, 4, 1},  {4, 9, 0, 1, 1},      {6, 9, 0, 2, 1},
                         {25, 2147483647u, 0, 0, 1},         {19, 6, 0, 0, 2}, {31, 1000, 0, 0, 4}, {32, 9, 0, 4, 224},
@@ -101,10 +75,9 @@ TEST(H2Opt, EveryPassAppliesTheReferenceMoves) {
                         {1000, 1000000, 0, 0, 1}, {1000, 1000000, 0, 0, 2, kClustered}};
   for (const Case& c : cases)
     for (unsigned seed = c.seed; seed < c.seed + (c.n > 400 ? 1 : 3); ++seed) {
-      std::unique_ptr<EuclidianGraphe> owned(c.hi != 0                ? new EuclidianGraphe(c.n)
-                                             : c.kind == kClustered  ? Clustered(c.n, c.coordmax, seed).release()
-                                             : c.kind == kDuplicated ? Duplicated(c.n, c.coordmax, seed).release()
-                                                                     : tour::Computed(c.n, c.coordmax, seed).release());
+      const auto owned = c.hi != 0           ? std::make_unique<EuclidianGraphe>(c.n)
+                         : c.kind == kUniform ? tour::Computed(c.n, c.coordmax, seed)
+                                              : tour::OfPoints(tour::Scatter(c.n, c.kind, c.coordmax, seed));
       EuclidianGraphe& g = *owned;
       if (c.hi != 0) tour::Fill(g, 1000, c.coordmax, seed), tour::FillRandom(g, c.lo, c.hi, seed);
       tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);

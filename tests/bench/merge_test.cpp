@@ -3,10 +3,10 @@
 #include "merge.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <fstream>
+
+#include "support/files.h"
 
 namespace bench {
 namespace {
@@ -31,19 +31,13 @@ std::string Part(int k, int n, int held, const char* runs, std::vector<int> rows
 class Merge : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/pvc-merge-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
     // A good sweep in three parts: runs 0 and 3, none, 1 and 2.
     good_ = {Write("p0", Part(0, 3, 2, "0,3", {3, 0}, 2)), Write("p1", Part(1, 3, 0, "", {}, 0)),
              Write("p2", Part(2, 3, 2, "1-2", {1, 2}, 2))};
   }
-  void TearDown() override { EXPECT_EQ(system(("rm -r " + dir_).c_str()), 0); }
 
   std::string Write(const std::string& name, const std::string& text) {
-    FILE* f = fopen((dir_ + "/" + name).c_str(), "w");
-    fputs(text.c_str(), f);
-    fclose(f);
+    std::ofstream(dir_ + "/" + name) << text;
     return dir_ + "/" + name;
   }
   // Merges the first two good parts and the given third: a refusal starting with message.
@@ -54,7 +48,8 @@ class Merge : public ::testing::Test {
     EXPECT_EQ(merged, "untouched");
   }
 
-  std::string dir_;
+  const TempDir tmp_;
+  const std::string dir_ = tmp_.Path();
   std::vector<std::string> good_;
 };
 

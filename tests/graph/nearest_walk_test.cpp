@@ -1,4 +1,4 @@
-// The nearest-neighbour walk against a literal scan of the weights.
+// The nearest-neighbour walk against a literal scan of the weights (tour::LiteralWalk).
 #include "graph/nearest_walk.h"
 
 #include <gtest/gtest.h>
@@ -6,26 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "graph/tsplib.h"
+#include "support/files.h"
 #include "support/tour.h"
 
 namespace {
-
-// From vertex 0, each time the live vertex of least (weight, number) from the last one.
-std::vector<int> LiteralWalk(const Graphe& g) {
-  const int n = static_cast<int>(g.GetSommets());
-  std::vector<char> taken(n, 0);
-  std::vector<int> out{0};
-  taken[0] = 1;
-  for (int k = 1; k < n; ++k) {
-    int pick = -1;
-    for (int v = 0; v < n; ++v)
-      if (!taken[v] && (pick < 0 || g.Get(out.back(), v) < g.Get(out.back(), pick))) pick = v;
-    taken[pick] = 1;
-    out.push_back(pick);
-  }
-  return out;
-}
 
 // Uniform points, points drawn twice or more, and tight clusters, over ranges from 0-4 (a
 // few places, weights full of ties) to near 2^31 (float differences); weights stored and
@@ -40,9 +24,7 @@ TEST(NearestWalk, TakesWhatTheLiteralScanTakes) {
     cases.emplace_back(new EuclidianGraphe(n, Metric::kTruncated));
     cases.back()->Generate(1000, 1, ++seed, nullptr);  // weights stored
   }
-  TsplibInstance att;
-  std::string error;
-  ASSERT_TRUE(ReadTsplib(PVC_DATA_DIR "/att48.tsp", &att, &error)) << error;
+  const TsplibInstance att = Shipped("att48");
   att.graph->ComputeWeights();
   bool met[2] = {false, false};
   for (size_t c = 0; c <= cases.size(); ++c) {
@@ -54,7 +36,7 @@ TEST(NearestWalk, TakesWhatTheLiteralScanTakes) {
     std::vector<int> got{0};
     uint32_t w;
     for (int v; (v = walk.Next(&w)) >= 0; got.push_back(v)) ASSERT_EQ(w, g.Get(got.back(), v)) << "case " << c;
-    ASSERT_EQ(got, LiteralWalk(g)) << "case " << c;
+    ASSERT_EQ(got, tour::LiteralWalk(g)) << "case " << c;
   }
   EXPECT_TRUE(met[0] && met[1]);
 }

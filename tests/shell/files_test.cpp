@@ -1,7 +1,6 @@
 // load and save: every TSPLIB kind solved as pvc-bench solves it (the annealing in a new
 // session too), refusals that keep the state, and TOUR files that read back, including
 // over a file that cannot be replaced.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -15,6 +14,7 @@
 #include "graph/tsplib.h"
 #include "shell/shell.h"
 #include "support/capture.h"
+#include "support/files.h"
 #include "support/process.h"
 #include "support/tour.h"
 
@@ -24,16 +24,10 @@ const std::string kData = PVC_DATA_DIR;
 
 class Files : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetShell();
-    ASSERT_NE(mkdtemp(dir_), nullptr);
-  }
-  void TearDown() override {
-    ResetShell();
-    EXPECT_EQ(system((std::string("rm -r ") + dir_).c_str()), 0);
-  }
-  std::string Path(const char* name) const { return std::string(dir_) + "/" + name; }
-  char dir_[32] = "/tmp/pvc-files-XXXXXX";
+  void SetUp() override { ResetShell(); }
+  void TearDown() override { ResetShell(); }
+  std::string Path(const char* name) const { return dir_.Path(name); }
+  const TempDir dir_;
 };
 
 // The lengths pvc-bench finds with one row of the table on shipped files, by instance.
@@ -103,7 +97,7 @@ TEST_F(Files, RefusedLoadsKeepInstanceAndResults) {
       {"load /none/x.tsp", "\nerreur: /none/x.tsp: impossible d'ouvrir le fichier (No such file or directory)\n"},
       {"LOAD " + Path("bad.tsp"), "\nerreur: " + Path("bad.tsp") +
                                       ":6: NODE_COORD_SECTION s'arr\352te apr\350s 1 sommets sur 2: sommet 2 absent\n"},
-      {"load " + std::string(dir_), "\nerreur: " + std::string(dir_) + ": impossible de lire le fichier (Is a directory)\n"}};
+      {"load " + dir_.Path(), "\nerreur: " + dir_.Path() + ": impossible de lire le fichier (Is a directory)\n"}};
   for (const auto& r : refused) EXPECT_EQ(Exec(r.first), r.second) << r.first;
   EXPECT_EQ(Exec("show"), show);
 }
@@ -139,11 +133,7 @@ TEST_F(Files, SaveWritesTheBestTourOrNothing) {
   std::vector<int> again;
   ASSERT_TRUE(ReadTour(file.c_str(), &again, &error)) << error;
   EXPECT_EQ(again, tour);
-  DIR* d = opendir(dir_);
-  int entries = 0;
-  while (readdir(d) != nullptr) ++entries;
-  closedir(d);
-  EXPECT_EQ(entries, 3);  // ".", ".." and the tour
+  EXPECT_EQ(RunCommand("ls -A " + dir_.Path()), "best.tour\n");
   // A FIFO that nobody reads is refused at once; one that is read gets the tour.
   const std::string fifo = Path("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

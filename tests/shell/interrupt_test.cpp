@@ -14,6 +14,7 @@
 
 #include "algorithms/algorithms.h"
 #include "graph/tsplib.h"
+#include "support/files.h"
 #include "support/process.h"
 #include "support/tour.h"
 
@@ -105,21 +106,15 @@ std::string ShowTable(const std::string& out, size_t to = std::string::npos) {
   return p == std::string::npos ? "" : out.substr(p, out.find("\n>", p + 1) - p);
 }
 
-// Waits until a results table printed after from is whole.
-bool WaitForTable(PvcProcess& p, size_t from, int timeout_ms = 20000) {
-  return p.WaitFor(kShowHeader, from, timeout_ms) && p.WaitFor("\n>", p.Output().find(kShowHeader, from) + 1);
-}
-
 // load of a source that never ends is refused at its first NUL, at once; one that gives
 // half a file and then nothing (a FIFO) is left at Ctrl-C. The instance and results stay.
 TEST(Interrupt, LoadOfAnEndlessOrSlowSourceEndsOrStops) {
-  char dir[] = "/tmp/pvc-fifo-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string fifo = std::string(dir) + "/f";
+  const TempDir dir;
+  const std::string fifo = dir.Path("f");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   PvcProcess p;
   p.Type("random 9 100 1\nsolve 0\nshow\n");
-  ASSERT_TRUE(WaitForTable(p, 0));
+  ASSERT_TRUE(p.WaitFor(kShowHeader) && p.WaitFor("\n>", p.Output().find(kShowHeader) + 1));
   const std::string table = ShowTable(p.Output());
   const auto start = std::chrono::steady_clock::now();
   p.Type("load /dev/zero\n");
@@ -139,16 +134,14 @@ TEST(Interrupt, LoadOfAnEndlessOrSlowSourceEndsOrStops) {
   p.Type("show\nquit\n");
   EXPECT_EQ(p.Wait(), 0);
   EXPECT_EQ(ShowTable(p.Output()), table);
-  EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
 }
 
 // Ctrl-C during the listing of a million cities ends it at the next line and keeps the
 // whole instance: the tour that solve 0 finds there is as long on the same instance drawn
 // here. The listing of load stops the same way.
 TEST(Interrupt, CtrlCCutsTheListingNotTheInstance) {
-  char dir[] = "/tmp/pvc-listing-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string file = std::string(dir) + "/big.tsp", tourfile = std::string(dir) + "/big.tour";
+  const TempDir dir;
+  const std::string file = dir.Path("big.tsp"), tourfile = dir.Path("big.tour");
   std::string text = "NAME: big\nTYPE: TSP\nDIMENSION: 100000\nEDGE_WEIGHT_TYPE: EUC_2D\nNODE_COORD_SECTION\n";
   for (long i = 1; i <= 100000; ++i)
     text += std::to_string(i) + " " + std::to_string(i * 7919 % 100003) + " " + std::to_string(i * 104729 % 99991) + "\n";
@@ -180,7 +173,6 @@ TEST(Interrupt, CtrlCCutsTheListingNotTheInstance) {
   p.Type("solve 0\nshow\nquit\n");
   EXPECT_EQ(p.Wait(120000), 0);
   EXPECT_EQ(CountRows(p.Output(), load), 1);
-  EXPECT_EQ(system((std::string("rm -r ") + dir).c_str()), 0);
 }
 
 TEST(MainLoop, LongLinesAreDiscardedWhole) {

@@ -4,9 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "support/files.h"
 #include "support/process.h"
 
 namespace {
@@ -15,9 +13,8 @@ TEST(LineInput, EditsRecallsAndCompletesOnATerminal) {
 #ifndef PVC_HAVE_LIBEDIT
   GTEST_SKIP() << "built without libedit";
 #endif
-  char home[] = "/tmp/pvc-home-XXXXXX";
-  ASSERT_NE(mkdtemp(home), nullptr);
-  setenv("HOME", home, 1);
+  const TempDir home;
+  setenv("HOME", home.Path().c_str(), 1);
   PvcProcess pvc(true);
   // Types keys once the editor shows its prompt after what the last keys printed and
   // reads key by key, then waits for `then`: keys typed earlier would meet the
@@ -39,10 +36,8 @@ TEST(LineInput, EditsRecallsAndCompletesOnATerminal) {
   keys("\x04", "");
   EXPECT_EQ(pvc.Wait(), 0) << pvc.Output();
   EXPECT_EQ(pvc.Output().find("non reconnue"), std::string::npos) << pvc.Output();
-  std::stringstream history;
-  history << std::ifstream(std::string(home) + "/.pvc_history").rdbuf();
-  EXPECT_NE(history.str().find("solve\\040H2Opt"), std::string::npos) << history.str();
-  EXPECT_EQ(system((std::string("rm -r ") + home).c_str()), 0);
+  const std::string history = ReadFile(home.Path(".pvc_history"));
+  EXPECT_NE(history.find("solve\\040H2Opt"), std::string::npos) << history;
 }
 
 }  // namespace

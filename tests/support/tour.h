@@ -2,9 +2,12 @@
 // and tours read back as edge sets and vertex sequences.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <set>
@@ -92,6 +95,13 @@ inline void FillRandom(Graphe& g, uint32_t lo, uint32_t hi, unsigned seed) {
     for (int j = i + 1; j < n; ++j) g.Set(i, j, d(gen));
 }
 
+/// A matrix instance of n vertices, its weights drawn by FillRandom.
+inline std::unique_ptr<EuclidianGraphe> Matrix(int n, uint32_t lo, uint32_t hi, unsigned seed) {
+  std::unique_ptr<EuclidianGraphe> g(new EuclidianGraphe(n));
+  FillRandom(*g, lo, hi, seed);
+  return g;
+}
+
 /// Runs an algorithm, its output captured into *out when given.
 inline tArretes* Run(fExec f, EuclidianGraphe& g, unsigned long options, std::string* out = nullptr) {
   tArretes* r = nullptr;
@@ -140,10 +150,43 @@ inline bool IsTour(tArretes& t) {
   return seq.size() == n && EdgesOf(t) == EdgesOf(seq) && std::set<int>(seq.begin(), seq.end()).size() == n;
 }
 
+/// Runs f at level Detailed on points of each kind of Scatter in each range, and on the
+/// same weights as a matrix (another path through the algorithm): the outputs must agree.
+inline void ExpectPointsAsMatrix(fExec f, std::initializer_list<int> sizes, std::initializer_list<uint32_t> ranges,
+                                 unsigned seed) {
+  for (int n : sizes)
+    for (int kind : {0, 1, 2})
+      for (uint32_t range : ranges) {
+        std::unique_ptr<EuclidianGraphe> points = OfPoints(Scatter(n, kind, range, ++seed));
+        std::string fast, slow;
+        std::unique_ptr<tArretes> t(Run(f, *points, pvc::OptionsWord(0, Detailed), &fast));
+        delete Run(f, *AsMatrix(*points), pvc::OptionsWord(0, Detailed), &slow);
+        ASSERT_EQ(fast, slow) << "n " << n << " kind " << kind << " range " << range;
+        EXPECT_TRUE(IsTour(*t));
+      }
+}
+
 inline long long Length(const Graphe& g, const std::vector<int>& t) {
   long long sum = 0;
   for (size_t k = 0; k < t.size(); ++k) sum += g.Get(t[k], t[(k + 1) % t.size()]);
   return sum;
+}
+
+/// The nearest-neighbour walk by a literal scan: from vertex 0, each time the untaken
+/// vertex of least (weight, number) from the last one.
+inline std::vector<int> LiteralWalk(const Graphe& g) {
+  const int n = static_cast<int>(g.GetSommets());
+  std::vector<char> taken(n, 0);
+  std::vector<int> out{0};
+  taken[0] = 1;
+  for (int k = 1; k < n; ++k) {
+    int pick = -1;
+    for (int v = 0; v < n; ++v)
+      if (!taken[v] && (pick < 0 || g.Get(out.back(), v) < g.Get(out.back(), pick))) pick = v;
+    taken[pick] = 1;
+    out.push_back(pick);
+  }
+  return out;
 }
 
 /// The optimal tour length by Held and Karp's dynamic programming over subsets (n <= 20).

@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-
+#include "support/files.h"
 #include "support/process.h"
 #include "view/sdl_render.h"
 
@@ -19,14 +17,12 @@ class Window : public ::testing::Test {
  protected:
   // Xvfb picks a free display, tells its number on fd 3, keeps its screen in dir_ as XWD.
   void SetUp() override {
-    char dir[] = "/tmp/pvc-xvfb-XXXXXX";
     int fds[2];
-    ASSERT_TRUE(mkdtemp(dir) != nullptr && pipe(fds) == 0);
-    dir_ = dir;
+    ASSERT_EQ(pipe(fds), 0);
     if ((pid_ = fork()) == 0) {
       dup2(fds[1], 3);
       freopen("/dev/null", "w", stderr);
-      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "700x700x24", "-fbdir", dir, "-nolisten", "tcp",
+      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "700x700x24", "-fbdir", dir_.Path().c_str(), "-nolisten", "tcp",
              "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -39,13 +35,11 @@ class Window : public ::testing::Test {
   void TearDown() override {
     if (pid_ > 0) kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0);
     close(pipe_);
-    std::remove((dir_ + "/Xvfb_screen0").c_str()), rmdir(dir_.c_str());
   }
 
   // Pixels of the screen in colour c (32 bits a pixel, after the header and colour map).
   int Count(SDL_Color c) {
-    std::ifstream in(dir_ + "/Xvfb_screen0", std::ios::binary);
-    const std::string d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string d = ReadFile(dir_.Path("Xvfb_screen0"));
     uint32_t h[25], p;
     if (d.size() < sizeof h) return 0;
     memcpy(h, d.data(), sizeof h);
@@ -58,7 +52,8 @@ class Window : public ::testing::Test {
     return n;
   }
 
-  std::string dir_, display_;
+  const TempDir dir_;
+  std::string display_;
   pid_t pid_ = -1;
   int pipe_ = -1;
 };
