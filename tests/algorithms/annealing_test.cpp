@@ -144,9 +144,7 @@ TEST(HRecuitSimule, MatchesArrayReimplementation) {
       for (int trial = 0; trial < 3; ++trial, ++seed) {
         EuclidianGraphe g(n);
         tour::Fill(g, c[0], c[1], seed);
-        tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);
-        const std::vector<int> start = tour::SequenceOf(*nn);
-        delete nn;
+        const std::vector<int> start = tour::SequenceOf(*tour::Run(PVC_HPlusProcheVoisin, g, 0));
         pvc::SeedRandom(seed);
         std::set<tour::Edge> edges;
         const std::vector<std::string> ref = ReferenceAnnealing(g, start, pvc::OptionsWord(0, 4, c[2]), &edges);
@@ -155,7 +153,7 @@ TEST(HRecuitSimule, MatchesArrayReimplementation) {
           const int level = 3 + variant % 2;
           pvc::SeedRandom(seed);
           std::string out;
-          tArretes* r = tour::Run(variant < 2 ? PVC_HRecuitSimule : triangle, g, pvc::OptionsWord(0, level, c[2]), &out);
+          const auto r = tour::Run(variant < 2 ? PVC_HRecuitSimule : triangle, g, pvc::OptionsWord(0, level, c[2]), &out);
           const int next = pvc::Random();
           SCOPED_TRACE(testing::Message() << "n=" << n << " maxcoord=" << c[0] << " seed=" << seed << " v=" << variant);
           ASSERT_NE(r, nullptr);
@@ -163,7 +161,6 @@ TEST(HRecuitSimule, MatchesArrayReimplementation) {
           EXPECT_EQ(AtLevel(tour::Lines(out), level), AtLevel(ref, level));
           EXPECT_EQ(tour::EdgesOf(*r), edges);
           EXPECT_EQ(next, ref_next) << "generator consumed differently";
-          delete r;
         }
       }
 }
@@ -174,7 +171,7 @@ TEST(HRecuitSimule, ThreeVerticesDrawAfterEveryAcceptedExchange) {
   EuclidianGraphe three(3);
   tour::Fill(three, 100, 100, 2);
   std::string out;
-  delete tour::Run(PVC_HRecuitSimule, three, pvc::OptionsWord(1, 3, 0x11), &out);
+  tour::Run(PVC_HRecuitSimule, three, pvc::OptionsWord(1, 3, 0x11), &out);
   EXPECT_EQ(tour::Lines(out, "HRecuitSimule: inversion").size(), 60u);
   EXPECT_EQ(tour::Lines(out, "Drawing").size(), 2u + 60u);  // 2 from the nearest neighbour
 }

@@ -33,10 +33,9 @@ TEST(ASepEval, OptimalOnRandomInstances) {
     else
       tour::Fill(g, 1000, 1000, round);
     const fExec run = round % 2 && n <= 8 ? FromIdentity : PVC_ASeparationEvaluation;
-    tArretes* t = tour::Run(run, g, 0);
+    const auto t = tour::Run(run, g, 0);
     ASSERT_TRUE(t && tour::IsTour(*t));
-    EXPECT_EQ(g.Eval(t), n == 2 ? g.Get(0, 1) : tour::Optimum(g)) << "round " << round << " n " << n;
-    delete t;
+    EXPECT_EQ(g.Eval(t.get()), n == 2 ? g.Get(0, 1) : tour::Optimum(g)) << "round " << round << " n " << n;
   }
 }
 
@@ -45,7 +44,7 @@ TEST(ASepEval, DrawingBufferFailureIsReported) {
   tour::Fill(g, 100, 100, 1);
   std::string out;
   pvc::FailAcquisitionAt(1);  // the edge set of the drawn path
-  EXPECT_EQ(tour::Run(FromIdentity, g, pvc::OptionsWord(1, Important), &out), nullptr);
+  EXPECT_FALSE(tour::Run(FromIdentity, g, pvc::OptionsWord(1, Important), &out));
   pvc::FailAcquisitionAt(0);
   EXPECT_EQ(tour::Lines(out).back(), "ASepEval: erreur, memoire insuffisante");
 }

@@ -69,12 +69,11 @@ TEST(HElastique, DegenerateInstancesGiveToursWithoutNaN) {
     EuclidianGraphe g(range ? 3 : 8);
     g.Generate(range, 1, 1, nullptr);
     std::string out;
-    tArretes* t = tour::Run(PVC_HElastique, g, pvc::OptionsWord(0, Verbose, 0x01), &out);
+    const auto t = tour::Run(PVC_HElastique, g, pvc::OptionsWord(0, Verbose, 0x01), &out);
     EXPECT_EQ(out.find("nan"), std::string::npos);
     EXPECT_EQ(tour::Lines(out, "HElastique: trop de villes proche du sommet 0").size(), range ? 0u : 2u);
     ASSERT_TRUE(t && tour::IsTour(*t));
     EXPECT_TRUE(range || tour::SequenceOf(*t) == std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7}));
-    delete t;
   }
 }
 

@@ -29,7 +29,8 @@ unsigned long long Bound(const EuclidianGraphe& g, uint64_t cap = 0, bool* tour 
 std::unique_ptr<EuclidianGraphe> Instance(int kind, int n, unsigned seed) {
   static const uint32_t kRanges[] = {4, 1000, 2147483647u, 4294967295u};
   if (kind < 4) return tour::Computed(n, kRanges[kind], seed);
-  return tour::Matrix(n, kind == 4 ? 0 : kind == 5 ? 1 : 2147483000u, kind == 4 ? 4 : kind == 5 ? 1000 : 4294967295u, seed);
+  const uint32_t lo = kind == 4 ? 0 : kind == 5 ? 1 : 2147483000u, hi = kind == 4 ? 4 : kind == 5 ? 1000 : 4294967295u;
+  return tour::Matrix(n, lo, hi, seed);
 }
 
 // Against Held and Karp's dynamic programming (the branch and bound's answer at n <= 12 is
@@ -59,7 +60,7 @@ TEST(HeldKarpBound, NeverAboveATour) {
     auto g = Instance(static_cast<int>(seed % 7), n, seed);
     const unsigned long long b = Bound(*g, 1 + seed % 200);
     for (fExec f : {PVC_HPlusProcheVoisin, PVC_H2Opt}) {
-      std::unique_ptr<tArretes> t(tour::Run(f, *g, 0));
+      const auto t = tour::Run(f, *g, 0);
       ASSERT_TRUE(t);
       ASSERT_LE(b, g->Eval(t.get())) << "n " << n << " seed " << seed;
     }
@@ -94,7 +95,7 @@ TEST(HeldKarpBound, ShippedFiles) {
 TEST(HeldKarpBound, LargestWeights) {
   for (uint32_t w : {2147483647u, 4294967295u}) EXPECT_EQ(Bound(*tour::Matrix(40, w, w, 1)), 40ull * w);
   auto g = tour::Computed(2000, 2147483647u, 3);
-  std::unique_ptr<tArretes> t(tour::Run(PVC_H2Opt, *g, 0));
+  const auto t = tour::Run(PVC_H2Opt, *g, 0);
   const unsigned long long b = Bound(*g, 100);
   EXPECT_LE(b, g->Eval(t.get()));
   EXPECT_GT(b, g->Eval(t.get()) * 0.8);  // no wrapped sum

@@ -29,15 +29,12 @@ TEST(HPlusProcheVoisin, MatchesTheLiteralScan) {
           literal.push_back("HPlusProcheVoisin: insertion de " + std::to_string(walk[k]) + " apres " +
                             std::to_string(walk[k - 1]));
         std::string out;
-        tArretes* t = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(0, Detailed), &out);
+        const auto t = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(0, Detailed), &out);
         EXPECT_EQ(tour::Lines(out, "HPlusProcheVoisin: insertion"), literal) << "n " << n << " range " << range;
         EXPECT_TRUE(tour::IsTour(*t));
         if (n == 17) {  // drawn step by step, the set grows edge by edge: the same tour
-          tArretes* drawn = tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(1, None));
-          EXPECT_EQ(tour::EdgesOf(*drawn), tour::EdgesOf(*t));
-          delete drawn;
+          EXPECT_EQ(tour::EdgesOf(*tour::Run(PVC_HPlusProcheVoisin, g, pvc::OptionsWord(1, None))), tour::EdgesOf(*t));
         }
-        delete t;
       }
 }
 

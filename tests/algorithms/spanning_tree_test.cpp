@@ -45,12 +45,11 @@ TEST(HARPM, PrimMatchesTheLiteralScanAndTheWalkGivesATour) {
             rep == 1 ? tour::Computed(n, std::min(range, 2147483647u), seed) : tour::Matrix(n, 0, range, seed);
         EuclidianGraphe& g = *owned;
         std::string out;
-        delete tour::Run(ARPM_Prim, g, pvc::OptionsWord(0, Detailed), &out);
+        tour::Run(ARPM_Prim, g, pvc::OptionsWord(0, Detailed), &out);
         ASSERT_EQ(out, LiteralPrim(g)) << "n " << n << " range " << range << " seed " << seed;
-        tArretes* t = tour::Run(PVC_HARPM, g, pvc::OptionsWord(0, Important), &out);
+        const auto t = tour::Run(PVC_HARPM, g, pvc::OptionsWord(0, Important), &out);
         ASSERT_TRUE(t && tour::IsTour(*t));
-        EXPECT_NE(out.find("longueur " + std::to_string(g.Eval(t)) + " trouve\n"), std::string::npos);
-        delete t;
+        EXPECT_NE(out.find("longueur " + std::to_string(g.Eval(t.get())) + " trouve\n"), std::string::npos);
       }
 }
 

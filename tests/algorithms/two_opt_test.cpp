@@ -80,17 +80,14 @@ TEST(H2Opt, EveryPassAppliesTheReferenceMoves) {
                                               : tour::OfPoints(tour::Scatter(c.n, c.kind, c.coordmax, seed));
       EuclidianGraphe& g = *owned;
       if (c.hi != 0) tour::Fill(g, 1000, c.coordmax, seed), tour::FillRandom(g, c.lo, c.hi, seed);
-      tArretes* nn = tour::Run(PVC_HPlusProcheVoisin, g, 0);
-      const std::vector<int> start = tour::SequenceOf(*nn);
-      delete nn;
+      const std::vector<int> start = tour::SequenceOf(*tour::Run(PVC_HPlusProcheVoisin, g, 0));
       const Reference ref = ReferenceTwoOpt(g, start, false);
       std::string out;
-      tArretes* r = tour::Run(PVC_H2Opt, g, pvc::OptionsWord(0, 2), &out);
+      auto r = tour::Run(PVC_H2Opt, g, pvc::OptionsWord(0, 2), &out);
       SCOPED_TRACE(testing::Message() << "n=" << c.n << " kind " << c.kind << " case seed " << c.seed << " seed=" << seed);
       ASSERT_NE(r, nullptr);
       EXPECT_EQ(tour::Lines(out, "H2Opt: inversion"), ref.trace);
       EXPECT_EQ(tour::EdgesOf(*r), tour::EdgesOf(ref.tour));
-      delete r;
       if (c.n > 40) continue;
       const Reference full = ReferenceTwoOpt(g, start);
       r = tour::Run(PVC_H2Opt, g, pvc::OptionsWord(0, 5), &out);
@@ -100,8 +97,7 @@ TEST(H2Opt, EveryPassAppliesTheReferenceMoves) {
       EXPECT_EQ(got, full.trace);
       EXPECT_EQ(tour::Lines(out, "0: 0-").size(), full.moves + 1);
       EXPECT_EQ(out.find("invalide"), std::string::npos);
-      EXPECT_TRUE(c.n == 2 || static_cast<long long>(g.Eval(r)) == tour::Length(g, start) - full.gains);
-      delete r;
+      EXPECT_TRUE(c.n == 2 || g.Eval(r.get()) == static_cast<unsigned long long>(tour::Length(g, start) - full.gains));
     }
 }
 

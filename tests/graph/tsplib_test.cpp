@@ -208,7 +208,7 @@ TEST(Tsplib, PublishedOptimalToursHaveThePublishedLength) {
   }
   EXPECT_EQ(checked, 12);
   const TsplibInstance burma = Shipped("burma14");
-  std::unique_ptr<tArretes> t(tour::Run(PVC_ASeparationEvaluation, *burma.graph, 0));
+  const auto t = tour::Run(PVC_ASeparationEvaluation, *burma.graph, 0);
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(burma.graph->Eval(t.get()), 3323u);
 }

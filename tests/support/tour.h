@@ -102,12 +102,12 @@ inline std::unique_ptr<EuclidianGraphe> Matrix(int n, uint32_t lo, uint32_t hi, 
   return g;
 }
 
-/// Runs an algorithm, its output captured into *out when given.
-inline tArretes* Run(fExec f, EuclidianGraphe& g, unsigned long options, std::string* out = nullptr) {
+/// Runs an algorithm, its output captured into *out when given; its tour (null when it failed).
+inline std::unique_ptr<tArretes> Run(fExec f, EuclidianGraphe& g, unsigned long options, std::string* out = nullptr) {
   tArretes* r = nullptr;
   std::string text = CaptureStdout([&] { r = f(&g, options); });
   if (out) *out = text;
-  return r;
+  return std::unique_ptr<tArretes>(r);
 }
 
 /// The lines of text that start with prefix.
@@ -159,8 +159,8 @@ inline void ExpectPointsAsMatrix(fExec f, std::initializer_list<int> sizes, std:
       for (uint32_t range : ranges) {
         std::unique_ptr<EuclidianGraphe> points = OfPoints(Scatter(n, kind, range, ++seed));
         std::string fast, slow;
-        std::unique_ptr<tArretes> t(Run(f, *points, pvc::OptionsWord(0, Detailed), &fast));
-        delete Run(f, *AsMatrix(*points), pvc::OptionsWord(0, Detailed), &slow);
+        const auto t = Run(f, *points, pvc::OptionsWord(0, Detailed), &fast);
+        Run(f, *AsMatrix(*points), pvc::OptionsWord(0, Detailed), &slow);
         ASSERT_EQ(fast, slow) << "n " << n << " kind " << kind << " range " << range;
         EXPECT_TRUE(IsTour(*t));
       }

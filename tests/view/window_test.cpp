@@ -22,8 +22,8 @@ class Window : public ::testing::Test {
     if ((pid_ = fork()) == 0) {
       dup2(fds[1], 3);
       freopen("/dev/null", "w", stderr);
-      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "700x700x24", "-fbdir", dir_.Path().c_str(), "-nolisten", "tcp",
-             "-noreset", static_cast<char*>(nullptr));
+      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "700x700x24", "-fbdir", dir_.Path().c_str(),
+             "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
     close(fds[1]);
