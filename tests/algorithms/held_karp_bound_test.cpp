@@ -45,9 +45,7 @@ TEST(HeldKarpBound, NeverAboveTheOptimum) {
         const unsigned long long b = Bound(*g, 0, &tour);
         const uint64_t opt = tour::Optimum(*g);
         ASSERT_LE(b, opt) << "n " << n << " kind " << kind << " seed " << seed;
-        if (tour) {
-          EXPECT_EQ(b, opt) << "n " << n << " kind " << kind << " seed " << seed;
-        }
+        EXPECT_TRUE(!tour || b == opt) << "n " << n << " kind " << kind << " seed " << seed;
       }
 }
 
@@ -83,9 +81,7 @@ TEST(HeldKarpBound, ShippedFiles) {
     const bool slow = name == "dsj1000";
     const unsigned long long b = Bound(*inst.graph, slow ? 300 : 0);
     EXPECT_LE(b, optima.at(name)) << name;
-    if (!slow) {
-      EXPECT_GE(b, value * 0.998) << name;
-    }
+    EXPECT_TRUE(slow || b >= value * 0.998) << name << " " << b;
     EXPECT_LE(b, std::ceil(value)) << name;  // no 1-tree bound passes the linear program's
   }
 }

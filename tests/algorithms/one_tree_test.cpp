@@ -67,9 +67,7 @@ void Check(const EuclidianGraphe& g, const std::vector<int64_t>& pi, const std::
   for (int dense = 0; dense < 2; ++dense) {
     pvc::ExactOneTree exact;
     ASSERT_TRUE(exact.Init(g, dense != 0));
-    if (!dense && g.GetMetric() != Metric::kMatrix) {
-      ASSERT_TRUE(exact.Spatial()) << what;
-    }
+    ASSERT_TRUE(dense || g.GetMetric() == Metric::kMatrix || exact.Spatial()) << what;
     pvc::OneTree t;
     ASSERT_TRUE(exact.Solve(pi.data(), &t)) << what;
     std::vector<int> root(n), degree(n, 0);
@@ -96,33 +94,27 @@ void Check(const EuclidianGraphe& g, const std::vector<int64_t>& pi, const std::
 }
 
 std::vector<int64_t> Penalties(int n, int64_t spread, std::mt19937& rng) {
-  std::vector<int64_t> pi(n, 0);
-  if (spread > 0) {
-    std::uniform_int_distribution<int64_t> d(-spread, spread);
-    for (auto& p : pi) p = d(rng);
-  }
+  std::uniform_int_distribution<int64_t> d(-spread, spread);
+  std::vector<int64_t> pi(n);
+  for (auto& p : pi) p = d(rng);
   return pi;
 }
 
 // Points in tiny ranges (duplicates everywhere, many equal keys), ordinary and huge ones,
 // and arbitrary matrices with ties or weights up to 2^32 - 1, under no penalties, small
-// ones and ones as large as the weights, of both signs.
+// ones and ones as large as the weights, of both signs; then the rules of the files (ATT,
+// EUC_2D and CEIL_2D with large coordinates).
 TEST(OneTree, MatchesTheLiteralScans) {
   std::mt19937 rng(11);
   for (uint32_t range : {0u, 2u, 4u, 1000u, 2147483647u})
     for (int n : {3, 4, 9, 40, 90})
       for (int64_t spread : {int64_t{0}, int64_t{3}, kPenaltyScale * std::min<int64_t>(range, 1000000) + 1}) {
         const unsigned seed = rng();
-        auto points = tour::Computed(n, range, seed);
-        Check(*points, Penalties(n, spread, rng), "points range " + std::to_string(range) + " n " + std::to_string(n));
+        const std::string what = "range " + std::to_string(range) + " n " + std::to_string(n);
+        Check(*tour::Computed(n, range, seed), Penalties(n, spread, rng), "points " + what);
         Check(*tour::Matrix(n, 0, range == 2147483647u ? 4294967295u : range, seed), Penalties(n, spread, rng),
-              "matrix range " + std::to_string(range));
+              "matrix " + what);
       }
-}
-
-// The rules of the files: ATT, EUC_2D and CEIL_2D with large coordinates.
-TEST(OneTree, MatchesTheLiteralScansOnFiles) {
-  std::mt19937 rng(5);
   for (const char* name : {"att48", "ch130", "dsj1000"}) {
     const TsplibInstance inst = Shipped(name);
     inst.graph->ComputeWeights();

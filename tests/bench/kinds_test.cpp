@@ -38,8 +38,7 @@ TEST(Kinds, NormalPairsAreStandardNormal) {
 
 using Cities = std::vector<std::pair<unsigned, unsigned>>;  // (x, y) each
 
-Cities Clustered(int n, unsigned range, unsigned seed,
-                                                     EuclidianGraphe* g = nullptr) {
+Cities Clustered(int n, unsigned range, unsigned seed, EuclidianGraphe* g = nullptr) {
   EuclidianGraphe own(n, Metric::kTruncated);
   if (!g) g = &own;
   GenerateInstance(Kind::kClustered, g, range, seed);

@@ -213,16 +213,14 @@ TEST(Tsplib, PublishedOptimalToursHaveThePublishedLength) {
   EXPECT_EQ(burma.graph->Eval(t.get()), 3323u);
 }
 
-TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
+// The picture of a tour (its TOUR file is read back in the shell's test of save).
+TEST(TourOutput, PictureIsWellFormed) {
   const TempDir dir;
   const TsplibInstance inst = Shipped("berlin52");
-  std::vector<int> tour, back;
+  std::vector<int> tour;
   std::string error;
   ASSERT_TRUE(ReadTour(DataFile("berlin52.opt.tour").c_str(), &tour, &error));
-  const std::string tourfile = dir.Path("b.tour"), svg = dir.Path("b.svg");
-  ASSERT_TRUE(WriteTourFile(tourfile.c_str(), "b", "", tour.data(), 52, &error)) << error;
-  ASSERT_TRUE(ReadTour(tourfile.c_str(), &back, &error)) << error;
-  EXPECT_EQ(back, tour);
+  const std::string svg = dir.Path("b.svg");
   ASSERT_TRUE(WriteTourSvg(svg.c_str(), "a<b> & \xe9", inst.picture.get(), tour.data(), 52, &error)) << error;
   const std::string xml = ReadFile(svg);
   EXPECT_EQ(system(("xmllint --noout " + svg).c_str()), 0) << xml;  // well-formed XML
@@ -230,7 +228,6 @@ TEST(TourOutput, TourFileReadsBackAndPictureIsWellFormed) {
   size_t circles = 0;
   for (size_t p = xml.find("<circle"); p != std::string::npos; p = xml.find("<circle", p + 1)) ++circles;
   EXPECT_EQ(circles, 52u);
-  EXPECT_FALSE(WriteTourFile("/nonexistent/b.tour", "b", "", tour.data(), 52, &error));
 }
 
 // pvc-bench end to end: a bad file is skipped (status 1), the others run with their gap and

@@ -45,34 +45,28 @@ TEST_P(FaultWalk, EveryFailureIsReportedAndLosesNothing) {
 INSTANTIATE_TEST_SUITE_P(Rows, FaultWalk, ::testing::Range(0, kAlgorithmCount),
                          [](const ::testing::TestParamInfo<int>& row) { return Algorithmes[row.param].Name; });
 
-TEST_F(FaultWalk, RandomKeepsTheInstance) {
+// random, and load (the reader's instance, coordinates and node marks): each acquisition
+// refused in turn, the instance and results stay; the number of the first that is not
+// refused.
+TEST_F(FaultWalk, RandomAndLoadKeepTheInstance) {
+  auto walk = [](const std::string& line, const char* done, const std::string& message) {
+    Exec("solve 0");
+    EuclidianGraphe* before = CurrentGraphe;
+    const std::string show = Exec("show");
+    unsigned long k = 1;
+    for (;; ++k) {
+      pvc::FailAcquisitionAt(k);
+      std::string out = Exec(line);
+      pvc::FailAcquisitionAt(0);
+      if (out.rfind(done, 0) == 0) return k;
+      EXPECT_NE(out.find(message), std::string::npos) << out;
+      EXPECT_TRUE(CurrentGraphe == before && Exec("show") == show);
+    }
+  };
   Exec("random 5 100 1");
-  Exec("solve 0");
-  const std::string show = Exec("show");
-  EuclidianGraphe* before = CurrentGraphe;
-  unsigned long k = 1;
-  for (;; ++k) {
-    pvc::FailAcquisitionAt(k);
-    std::string out = Exec("random 6 100 1");
-    pvc::FailAcquisitionAt(0);
-    if (out.rfind("6\n", 0) == 0) break;
-    EXPECT_EQ(out, "\nerreur: memoire insuffisante pour une instance de 6 sommets\n");
-    EXPECT_TRUE(CurrentGraphe == before && Exec("show") == show);
-  }
-  EXPECT_EQ(k, 5u);  // object, row pointers, weights, coordinates: four acquisitions
-  // load: the reader's instance, coordinates and node marks, each refused in turn.
-  Exec("solve 0");
-  before = CurrentGraphe;
-  const std::string shown = Exec("show");
-  for (k = 1;; ++k) {
-    pvc::FailAcquisitionAt(k);
-    std::string out = Exec("load " + std::string(PVC_DATA_DIR) + "/burma14.tsp");
-    pvc::FailAcquisitionAt(0);
-    if (out.rfind("14\n", 0) == 0) break;
-    EXPECT_NE(out.find(": m\351moire insuffisante pour "), std::string::npos) << out;
-    EXPECT_TRUE(CurrentGraphe == before && Exec("show") == shown);
-  }
-  EXPECT_EQ(k, 7u);
+  // Object, row pointers, weights, coordinates: four acquisitions.
+  EXPECT_EQ(walk("random 6 100 1", "6\n", "\nerreur: memoire insuffisante pour une instance de 6 sommets\n"), 5u);
+  EXPECT_EQ(walk("load " + std::string(PVC_DATA_DIR) + "/burma14.tsp", "14\n", ": m\351moire insuffisante pour "), 7u);
 }
 
 }  // namespace
