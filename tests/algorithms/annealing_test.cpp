@@ -29,11 +29,9 @@ TEST(HRecuitSimule, OptionByte) {
 // The cached acceptance test against the literal one at the edges of its shortcuts: gains
 // on and off its grid, around its cut-off (beyond 30 x temperature, and 4096 where the grid
 // starts to space), draws of 0, 1, right at the threshold and 2^31 - 1, gain 0 (2^31 beats
-// every draw), temperature 0 (NaN for gain 0, 0 for a loss).
+// every draw), temperature 0 (NaN for gain 0, 0 for a loss). The thresholds themselves are
+// held to the literal formula by the level-4 traces below.
 TEST(HRecuitSimule, CachedAcceptanceMatchesTheLiteralTest) {
-  EXPECT_EQ(pvc::MetropolisThreshold(0, 0.001f), 2147483648.0f);
-  // The quotient is formed in double: exp(-1/3) x (2^31 - 1), rounded once to float.
-  EXPECT_EQ(pvc::MetropolisThreshold(-1, 3.0f), static_cast<float>(std::exp(-1.0 / 3.0) * 2147483647.0));
   pvc::MetropolisCache cache;
   for (float t : {0.0f, 0.001f, 35.714287f, 136.5f, 137.0f, 2.2e5f, 1.7e9f}) {
     cache.Reset(t);
@@ -157,7 +155,6 @@ TEST(HRecuitSimule, MatchesArrayReimplementation) {
           const int next = pvc::Random();
           SCOPED_TRACE(testing::Message() << "n=" << n << " maxcoord=" << c[0] << " seed=" << seed << " v=" << variant);
           ASSERT_NE(r, nullptr);
-          EXPECT_TRUE(tour::IsTour(*r));
           EXPECT_EQ(AtLevel(tour::Lines(out), level), AtLevel(ref, level));
           EXPECT_EQ(tour::EdgesOf(*r), edges);
           EXPECT_EQ(next, ref_next) << "generator consumed differently";

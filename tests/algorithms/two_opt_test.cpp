@@ -75,11 +75,10 @@ TEST(H2Opt, EveryPassAppliesTheReferenceMoves) {
                         {1000, 1000000, 0, 0, 1}, {1000, 1000000, 0, 0, 2, kClustered}};
   for (const Case& c : cases)
     for (unsigned seed = c.seed; seed < c.seed + (c.n > 400 ? 1 : 3); ++seed) {
-      const auto owned = c.hi != 0           ? std::make_unique<EuclidianGraphe>(c.n)
+      const auto owned = c.hi != 0           ? tour::Matrix(c.n, c.lo, c.hi, seed)
                          : c.kind == kUniform ? tour::Computed(c.n, c.coordmax, seed)
                                               : tour::OfPoints(tour::Scatter(c.n, c.kind, c.coordmax, seed));
       EuclidianGraphe& g = *owned;
-      if (c.hi != 0) tour::Fill(g, 1000, c.coordmax, seed), tour::FillRandom(g, c.lo, c.hi, seed);
       const std::vector<int> start = tour::SequenceOf(*tour::Run(PVC_HPlusProcheVoisin, g, 0));
       const Reference ref = ReferenceTwoOpt(g, start, false);
       std::string out;
