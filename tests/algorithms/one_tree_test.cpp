@@ -1,5 +1,5 @@
-// The exact minimum 1-tree against literal O(n^2) scans with penalties, on both of its
-// methods (the k-d tree's Boruvka, and Prim over every pair).
+// The exact minimum 1-tree and its candidate lists against literal scans with penalties,
+// on both of its methods (the k-d tree's Boruvka, and Prim over every pair).
 #include "algorithms/one_tree.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +59,7 @@ __int128 LiteralOneTree(const Graphe& g, const std::vector<int64_t>& pi, int s) 
 
 // Checks the 1-tree both methods give under pi against the literal scans: the first n - 1
 // pairs span the vertices with the weight of a minimum tree, the last closes it at a
-// leaf, and the cost is that leaf's literal 1-tree.
+// leaf, and the cost is that leaf's literal 1-tree; and the candidate lists.
 void Check(const EuclidianGraphe& g, const std::vector<int64_t>& pi, const std::string& what) {
   const int n = static_cast<int>(g.GetSommets());
   const __int128 tree = LiteralTree(g, pi, -1);
@@ -89,6 +89,21 @@ void Check(const EuclidianGraphe& g, const std::vector<int64_t>& pi, const std::
     EXPECT_EQ(degree[t.special], 1) << what;
     EXPECT_TRUE(t.cost == LiteralOneTree(g, pi, static_cast<int>(t.special))) << what << " dense " << dense;
     costs[dense] = t.cost;
+    // The candidate lists: the k least (key, number) at each vertex, as sorting every pair.
+    const int k = std::min(5, n - 1);
+    std::vector<uint32_t> nb(static_cast<size_t>(n) * k);
+    ASSERT_TRUE(exact.Nearest(pi.data(), k, nb.data()));
+    for (int i = 0; i < n; ++i) {
+      std::vector<std::pair<int64_t, int>> all;
+      for (int j = 0; j < n; ++j)
+        if (j != i) all.push_back({Key(g, pi, i, j) - pi[i], j});
+      std::sort(all.begin(), all.end());
+      std::vector<int> got(nb.begin() + i * k, nb.begin() + (i + 1) * k), want;
+      for (int m = 0; m < k; ++m) want.push_back(all[m].second);
+      std::sort(got.begin(), got.end());
+      std::sort(want.begin(), want.end());
+      ASSERT_EQ(got, want) << what << " dense " << dense << " vertex " << i;
+    }
   }
   EXPECT_TRUE(costs[0] == costs[1]) << what;
 }
@@ -120,32 +135,6 @@ TEST(OneTree, MatchesTheLiteralScans) {
     inst.graph->ComputeWeights();
     const int n = static_cast<int>(inst.graph->GetSommets());
     Check(*inst.graph, Penalties(n, n > 500 ? 5000000 : 30000, rng), name);
-  }
-}
-
-// The candidate lists: the k least (key, number) at each vertex, as sorting every pair.
-TEST(OneTree, NearestAreTheLeastKeys) {
-  std::mt19937 rng(7);
-  for (uint32_t range : {2u, 1000u}) {
-    auto g = tour::Computed(60, range, rng());
-    const std::vector<int64_t> pi = Penalties(60, 500, rng);
-    for (int dense = 0; dense < 2; ++dense) {
-      pvc::ExactOneTree exact;
-      ASSERT_TRUE(exact.Init(*g, dense != 0));
-      std::vector<uint32_t> nb(60 * 5);
-      ASSERT_TRUE(exact.Nearest(pi.data(), 5, nb.data()));
-      for (int i = 0; i < 60; ++i) {
-        std::vector<std::pair<int64_t, int>> all;
-        for (int j = 0; j < 60; ++j)
-          if (j != i) all.push_back({Key(*g, pi, i, j) - pi[i], j});
-        std::sort(all.begin(), all.end());
-        std::vector<int> got(nb.begin() + i * 5, nb.begin() + i * 5 + 5), want;
-        for (int m = 0; m < 5; ++m) want.push_back(all[m].second);
-        std::sort(got.begin(), got.end());
-        std::sort(want.begin(), want.end());
-        EXPECT_EQ(got, want) << "range " << range << " dense " << dense;
-      }
-    }
   }
 }
 

@@ -151,9 +151,8 @@ TEST(Interrupt, CtrlCCutsTheListingNotTheInstance) {
   ASSERT_TRUE(p.WaitFor("\n2000: "));
   p.Signal(SIGINT);
   ASSERT_TRUE(p.WaitFor(" sur 1000000 affich\351s, l'instance est compl\350te\n\n>"));
-  const size_t cut = p.Output().find("\nliste interrompue: ");
+  const size_t cut = p.Output().find("\n\nliste interrompue: ");  // at a line's end
   ASSERT_NE(cut, std::string::npos);
-  EXPECT_EQ(p.Output()[cut - 1], '\n');  // at a line's end
   p.Type("output 1\nsolve 0\nsave " + tourfile + "\n");
   ASSERT_TRUE(p.WaitFor(" sauvegard\351 dans " + tourfile + "\n", cut, 300000));
   EXPECT_NE(p.Output().find("graphe de 1000000 sommets", cut), std::string::npos);

@@ -18,24 +18,16 @@ long NowMs() {
 }  // namespace
 
 PvcProcess::PvcProcess(bool terminal, const char* output_locale, const char* display) {
-  int in[2], out[2];
+  const bool pty = terminal || output_locale;  // the output on a pseudo-terminal
+  int in[2] = {-1, -1}, out[2] = {-1, -1};
   signal(SIGPIPE, SIG_IGN);
-  if (terminal) {
-    pid_ = forkpty(&outfd_, nullptr, nullptr, nullptr);
-    in_ = outfd_ > 0 ? dup(outfd_) : -1;
-    if (pid_ == 0) setenv("TERM", "xterm", 1);
-  } else {
-    if (pipe(in) != 0 || (!output_locale && pipe(out) != 0)) abort();
-    pid_ = output_locale ? forkpty(&outfd_, nullptr, nullptr, nullptr) : fork();
-  }
+  if ((!terminal && pipe(in) != 0) || (!pty && pipe(out) != 0)) abort();
+  pid_ = pty ? forkpty(&outfd_, nullptr, nullptr, nullptr) : fork();
   if (pid_ < 0) abort();
   if (pid_ == 0) {
+    if (terminal) setenv("TERM", "xterm", 1);
     if (!terminal) dup2(in[0], 0), close(in[0]), close(in[1]);
-    if (!terminal && !output_locale) {
-      dup2(out[1], 1);
-      dup2(out[1], 2);
-      close(out[0]), close(out[1]);
-    }
+    if (!pty) dup2(out[1], 1), dup2(out[1], 2), close(out[0]), close(out[1]);
     if (output_locale) {
       termios t;  // "\n" stays "\n", set before anything is printed
       tcgetattr(1, &t);
@@ -54,12 +46,9 @@ PvcProcess::PvcProcess(bool terminal, const char* output_locale, const char* dis
     execl(PVC_BINARY, PVC_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
-  if (terminal) return;
-  close(in[0]);
-  in_ = in[1];
-  if (output_locale) return;
-  close(out[1]);
-  outfd_ = out[0];
+  in_ = terminal ? dup(outfd_) : in[1];
+  if (!terminal) close(in[0]);
+  if (!pty) close(out[1]), outfd_ = out[0];
 }
 
 PvcProcess::~PvcProcess() {
