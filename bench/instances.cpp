@@ -13,18 +13,18 @@
 namespace bench {
 namespace {
 
-void RunGenerated(const Settings& s, const InstanceSpec& spec, const std::vector<HeldRun>& runs, Bench* bench) {
-  EuclidianGraphe g(static_cast<int>(spec.n), Metric::kTruncated);  // the form `random` makes
+void RunGenerated(const Settings& s, const InstanceSpec& planned, const std::vector<HeldRun>& runs, Bench* bench) {
+  EuclidianGraphe g(static_cast<int>(planned.n), Metric::kTruncated);  // the form `random` makes
   if (!g.Valid()) {
-    Message("no memory for n = %u", spec.n);
+    Message("no memory for n = %u", planned.n);
     bench->status = 1;
     return;
   }
-  GenerateInstance(spec.kind, &g, s.range, spec.seed);
+  GenerateInstance(planned.kind, &g, s.range, planned.seed);
   std::vector<double> picture;
-  for (unsigned i = 0; i < spec.n; ++i)
+  for (unsigned i = 0; i < planned.n; ++i)
     picture.insert(picture.end(), {1.0 * g.GetCoords(i)->x, 1.0 * g.GetCoords(i)->y});
-  bench->Run(Job{InstanceName(spec.kind, spec.n, spec.seed), &g, picture.data(), spec.seed, true, -1}, runs);
+  bench->Run(Job{InstanceName(planned.kind, planned.n, planned.seed), &g, picture.data(), planned.seed, true, -1}, runs);
 }
 
 void RunFile(const Settings& s, const std::map<std::string, unsigned long long>& optima, const std::string& file,
@@ -68,11 +68,11 @@ void RunSweep(const Settings& s, const std::map<std::string, unsigned long long>
       bench->interrupted = true;
       break;
     }
-    const InstanceSpec& spec = list.instances[instance];
-    if (spec.file.empty())
-      RunGenerated(s, spec, runs, bench);
+    const InstanceSpec& planned = list.instances[instance];
+    if (planned.file.empty())
+      RunGenerated(s, planned, runs, bench);
     else
-      RunFile(s, optima, spec.file, runs, bench);
+      RunFile(s, optima, planned.file, runs, bench);
   }
   if (s.shards > 0 && !bench->interrupted && !pvc::Interrupted()) PrintShardEnd(s, bench->rows);
 }

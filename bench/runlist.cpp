@@ -1,6 +1,7 @@
 #include "runlist.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,18 +65,20 @@ RunList BuildRunList(const Settings& s) {
 }
 
 unsigned long long RunCost(const Settings& s, int row, unsigned n) {
-  // Constants from measured runs at range 10^6 (the README's tables): the nearest
-  // neighbour about n log n, the insertion, the 2-opt and the spanning tree about n^2 at
-  // the sizes people sweep, the annealing and the elastic net n^2 with large constants,
-  // the branch and bound four times longer for each city beyond 10.
+  // Constants from runs at range 10^6 on a quiet 2-core machine: the nearest neighbour
+  // and the spanning tree about n log n, the insertion n^2 on stored weights (up to 5000
+  // cities) and about n^1.5 log n on computed ones, the 2-opt about n^1.5 log n, the
+  // annealing and the elastic net n^2 with large constants, the branch and bound four
+  // times longer for each city beyond 10, the bound about linear.
   if (n < 2) n = 1000;  // a file whose header does not say
   const unsigned long long nn = Mul(n, n), nlogn = Mul(n, BitLength(n));
+  const unsigned long long n15logn = Mul(Mul(n, static_cast<unsigned long long>(std::sqrt(n))), BitLength(n));
   switch (row) {
-    case 0: return Mul(nlogn, 80);
-    case 1: return Mul(nn, 8);
-    case 2: return Mul(nn, 7);
-    case 3: return Mul(nn, 4600);
-    case 4: return Mul(nn, 2);
+    case 0: return Mul(nlogn, 23);
+    case 1: return n <= 5000 ? Mul(nn, 9) : Mul(n15logn, 16);
+    case 2: return Mul(n15logn, 8);
+    case 3: return Mul(nn, 2500);
+    case 4: return Mul(nlogn, 150);
     case 5: {
       if (n > s.max_exact) return 0;
       unsigned long long c = 7000000;
