@@ -47,7 +47,7 @@ Cities Clustered(int n, unsigned range, unsigned seed, EuclidianGraphe* g = null
   return p;
 }
 
-TEST(Kinds, ClusteredInstancesAreReproducibleAndInsideTheSquare) {
+TEST(Kinds, ClusteredInstancesAreReproducibleInsideTheSquareAndInClouds) {
   // The first cities of one instance, pinned: a seed must give these on every platform.
   const auto first = Clustered(100, 1000, 1);
   EXPECT_EQ(Cities(first.begin(), first.begin() + 3), (Cities{{801, 338}, {524, 685}, {632, 805}}));
@@ -66,9 +66,6 @@ TEST(Kinds, ClusteredInstancesAreReproducibleAndInsideTheSquare) {
       ASSERT_EQ(g.Get(a, b), a == b ? kNoWeight : EuclideanWeight(*g.GetCoords(a), *g.GetCoords(b))) << n;
     }
   }
-}
-
-TEST(Kinds, ClusteredCitiesGatherInClouds) {
   // Cities per cell of a 20 x 20 grid: about as variable as their mean for uniform cities
   // (a Poisson count), several times more for clustered ones (200 clouds about a cell wide).
   auto dispersion = [](Kind kind) {

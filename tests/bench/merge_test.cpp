@@ -61,7 +61,9 @@ TEST_F(Merge, RowsOfTheWholeRunInItsOrder) {
   EXPECT_EQ(single, merged);
 }
 
-TEST_F(Merge, MissingRepeatedOrStrayPartsAndRows) {
+// Every kind of incomplete or mixed set of parts: missing, repeated or stray parts and rows,
+// files cut short, files of other sweeps or no part at all.
+TEST_F(Merge, IncompleteOrMixedSetsAreRefused) {
   Refused(good_[1], good_[1] + ": part 1/3 again, as " + good_[1]);
   Refused(Write("twice", Part(2, 3, 2, "1-2", {1, 2, 1}, 3)), dir_ + "/twice: run 1 twice");
   Refused(Write("stray", Part(2, 3, 2, "1-2", {1, 3}, 2)), dir_ + "/stray:5: run 3 is not one this part holds");
@@ -71,18 +73,12 @@ TEST_F(Merge, MissingRepeatedOrStrayPartsAndRows) {
   std::string merged, error;
   EXPECT_FALSE(MergeParts({good_[0], good_[2]}, &merged, &error));
   EXPECT_EQ(error, "part 1/3 missing (the sweep of " + good_[0] + ")");
-}
-
-TEST_F(Merge, FilesCutShort) {
   // Cut at any byte up to the end line's line end, a part is refused.
   const std::string whole = Part(2, 3, 2, "1-2", {1, 2}, 2);
   for (size_t cut = 0; cut < whole.size(); ++cut) Refused(Write("cut", whole.substr(0, cut)), dir_ + "/cut");
   Refused(Write("cut", whole.substr(0, whole.rfind('#'))), dir_ + "/cut: cut short: no end line");
   Refused(Write("count", Part(2, 3, 2, "1-2", {1}, 2)),
           dir_ + "/count:5: the end line counts 2 rows, the file holds 1");
-}
-
-TEST_F(Merge, FilesOfOtherSweepsOrNoPartAtAll) {
   Refused(Write("other", Part(2, 3, 2, "1-2", {1, 2}, 2, "# sweep --n 10,20 --kind clustered --algo 0,2\n")),
           dir_ + "/other: part of another sweep than " + good_[0]);
   Refused(Write("four", Part(3, 4, 0, "", {}, 0)), dir_ + "/four: part of another sweep than");

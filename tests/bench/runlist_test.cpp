@@ -15,17 +15,6 @@ Settings Sweep(std::vector<std::string> sizes, std::vector<int> rows, unsigned r
   return s;
 }
 
-// With --bound each instance's bound runs first, so that the rows after it show their
-// excess.
-TEST(RunList, TheBoundFirstInEachInstance) {
-  Settings s = Sweep({"10", "30"}, {2, 0}, 1);
-  s.bound = true;
-  const RunList list = BuildRunList(s);
-  ASSERT_EQ(list.runs.size(), 6u);
-  EXPECT_TRUE(list.runs[3].instance == 1 && list.runs[3].row == kBoundRow && list.runs[4].row == 2);
-  EXPECT_GT(RunCost(s, kBoundRow, 1000), 0u);
-}
-
 TEST(RunList, SizesThenKindsThenSeedsEachWithItsRows) {
   Settings s = Sweep({"10", "1", "x", "30"}, {2, 0}, 2);  // sizes below 2 give nothing
   s.kinds = {Kind::kClustered, Kind::kUniform};
@@ -37,6 +26,13 @@ TEST(RunList, SizesThenKindsThenSeedsEachWithItsRows) {
   ASSERT_EQ(list.runs.size(), 16u);
   EXPECT_TRUE(list.runs[9].instance == 4 && list.runs[9].row == 0);
   EXPECT_EQ(SweepDefinition(s, list).substr(0, 35), "--n 10,30 --kind clustered,uniform ");
+  // With --bound each instance's bound runs first, so that the rows after it show their
+  // excess.
+  s.bound = true;
+  const RunList bound = BuildRunList(s);
+  ASSERT_EQ(bound.runs.size(), 24u);
+  EXPECT_TRUE(bound.runs[12].instance == 4 && bound.runs[12].row == kBoundRow && bound.runs[13].row == 2);
+  EXPECT_GT(RunCost(s, kBoundRow, 1000), 0u);
 }
 
 TEST(RunList, PartsCostAboutTheSame) {

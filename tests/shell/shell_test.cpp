@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string Header(const char* name, unsigned word) {
-  char buf[100];
-  snprintf(buf, sizeof buf, "\nexecution de %s(%x)\n", name, word);
-  return buf;
-}
-
 class Shell : public ::testing::Test {
  protected:
   void SetUp() override { ResetShell(); }
@@ -32,9 +26,9 @@ TEST_F(Shell, OptionsWordAndSolveWords) {
   Exec("output 0");
   // By name in any case, by number as strtol reads it with base 0 ("08": octal, stops at
   // 8); the solve line's number fills the top byte, modulo 256.
-  const std::pair<const char*, std::string> found[] = {{"solve   H2OPT   ", Header("H2Opt", 0)},
-                                                       {"solve 0x2 259", Header("H2Opt", 0x03000000)},
-                                                       {"solve 08 -1", Header("HPlusProcheVoisin", 0xFF000000)}};
+  const std::pair<const char*, std::string> found[] = {{"solve   H2OPT   ", "\nexecution de H2Opt(0)\n"},
+                                                       {"solve 0x2 259", "\nexecution de H2Opt(3000000)\n"},
+                                                       {"solve 08 -1", "\nexecution de HPlusProcheVoisin(ff000000)\n"}};
   for (const auto& f : found) EXPECT_EQ(Exec(f.first), f.second) << f.first;
   for (const std::string& word : std::vector<std::string>{"h", "-1", "7", "99999999999", std::string(49, '0')}) {
     // A word longer than 49 characters is shown cut to 49 and not found, even if it reads as 0.

@@ -60,12 +60,15 @@ class Window : public ::testing::Test {
 
 // view draws the tour and prints nothing; without a display the same bytes and the drawing
 // line; Ctrl-C during an animated run stops it and keeps the earlier result; when the
-// display goes away the session goes on, with the drawing line.
+// display goes away the session goes on, with the drawing line. An instance loaded from a
+// file that gives only distances has no picture: one line says so instead of the drawing
+// line, and the session goes on.
 TEST_F(Window, ViewDrawsSilentlyCtrlCStopsAnAnimatedRunTheDisplayMayGo) {
   const std::string session = "random 20 1000 1\nsolve 2\nview 0\n", line = "Drawing disabled in this special edition\n";
-  PvcProcess shown(false, nullptr, display_.c_str()), plain;
+  PvcProcess shown(false, nullptr, display_.c_str()), plain, distances(false, nullptr, display_.c_str());
   shown.Type(session);
   plain.Type(session + "quit\n");
+  distances.Type("load " + DataFile("gr24.tsp") + "\nsolve 0\nview 0\nquit\n");
   for (int tries = 0; tries < 100 && Count(pvc::view::kTourColour) < 200; ++tries) usleep(50000);
   EXPECT_GE(Count(pvc::view::kTourColour), 200);
   EXPECT_GE(Count(pvc::view::kCityColour), 20 * 9);
@@ -74,6 +77,11 @@ TEST_F(Window, ViewDrawsSilentlyCtrlCStopsAnAnimatedRunTheDisplayMayGo) {
   usleep(300000);  // a few drawings of the growing path
   shown.Signal(SIGINT);
   ASSERT_TRUE(shown.WaitFor("\nexecution interrompue\n"));
+  ASSERT_EQ(distances.Wait(), 0);
+  const std::string& no_places = distances.Output();
+  EXPECT_NE(no_places.find("\n>pas de coordonn\351es: cette instance ne peut pas \352tre dessin\351e\n\n>"),
+            std::string::npos) << no_places;
+  EXPECT_EQ(no_places.find("Drawing disabled"), std::string::npos) << no_places;
   kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0), pid_ = -1;
   usleep(300000);
   shown.Type("view 0\nshow\nquit\n");
@@ -87,17 +95,6 @@ TEST_F(Window, ViewDrawsSilentlyCtrlCStopsAnAnimatedRunTheDisplayMayGo) {
   EXPECT_EQ(out.find(line), out.rfind(line));
   EXPECT_GT(out.find(line), out.find("execution interrompue"));
   EXPECT_EQ(std::count(out.begin() + table, out.begin() + out.find("\n>", table), '\n'), 2) << out;  // one row
-}
-
-// An instance loaded from a file that gives only distances has no picture: one line says
-// so instead of the drawing line, and the session goes on.
-TEST_F(Window, AnInstanceWithoutPlacesIsNotDrawn) {
-  PvcProcess shown(false, nullptr, display_.c_str());
-  shown.Type(std::string("load ") + PVC_DATA_DIR + "/gr24.tsp\nsolve 0\nview 0\nquit\n");
-  ASSERT_EQ(shown.Wait(), 0);
-  const std::string& out = shown.Output();
-  EXPECT_NE(out.find("\n>pas de coordonn\351es: cette instance ne peut pas \352tre dessin\351e\n\n>"), std::string::npos) << out;
-  EXPECT_EQ(out.find("Drawing disabled"), std::string::npos) << out;
 }
 
 }  // namespace
