@@ -4,7 +4,7 @@
 #
 # PREFIX-time.svg: the time of each algorithm against n, log-log, averaged over the
 # instances of each size (solid lines uniform instances, dashed clustered ones, dotted
-# files). PREFIX-quality.svg: the tour against n, as the excess over the lower bound in
+# files), the lower bound's computation too where the CSV has its rows. PREFIX-quality.svg: the tour against n, as the excess over the lower bound in
 # percent where the CSV has it (over_bound), else the gap to the optimum in percent where
 # known (gap), else the length over sqrt(n A), A = RANGE^2 the area of the square (RANGE
 # the sweep's --range, 1000 by default). PREFIX defaults to the CSV's name without .csv.
@@ -24,8 +24,9 @@ set grid xtics ytics mxtics lc rgb "#dddddd"
 set xlabel "n (cities)"
 set logscale x
 
-# The table's algorithms; instances uniform (k = 1), clustered (2) or files (3).
-algos = "HPlusProcheVoisin HMoindreCout H2Opt HRecuitSimule HARPM ASepEval HElastique"
+# The table's algorithms, then the lower bound's row of --bound (its time only); instances
+# uniform (k = 1), clustered (2) or files (3).
+algos = "HPlusProcheVoisin HMoindreCout H2Opt HRecuitSimule HARPM ASepEval HElastique HeldKarp"
 kind_of(name) = name[1:6] eq "random" ? 1 : name[1:9] eq "clustered" ? 2 : 3
 kind_title(k) = k == 1 ? "" : k == 2 ? " (clustered)" : " (files)"
 is(a, k) = strcol("algorithm") eq word(algos, a) && kind_of(strcol("instance")) == k
@@ -48,7 +49,7 @@ quality(a, k) = use_bound ? (strcol("over_bound") eq "" ? NaN : column("over_bou
 # colour for an algorithm, the kind in the dashes and points.
 time_plot = ""
 quality_plot = ""
-do for [a = 1:7] {
+do for [a = 1:8] {
   do for [k = 1:3] {
     stats file using (is(a, k) ? 1 : 0) nooutput
     if (STATS_sum > 0) {
@@ -59,11 +60,13 @@ do for [a = 1:7] {
       style = sprintf(" smooth unique with linespoints lc %d dt %d pt %d ps 0.8 title '%s%s'", \
                       a, k, k == 2 ? 6 : 7, word(algos, a), kind_title(k))
       time_plot = time_plot . (time_plot eq "" ? "" : ", ") . block . " using 1:2" . style
-      quality_plot = quality_plot . (quality_plot eq "" ? "" : ", ") . block . " using 1:3" . style
+      if (a < 8) {
+        quality_plot = quality_plot . (quality_plot eq "" ? "" : ", ") . block . " using 1:3" . style
+      }
     }
   }
 }
-if (time_plot eq "") {
+if (quality_plot eq "") {
   print sprintf("%s: no rows of the workbench's algorithms", file)
   exit status 1
 }
