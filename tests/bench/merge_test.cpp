@@ -18,14 +18,16 @@ std::string Row(int run) {
   return std::to_string(run) + ",random10-s1,10,H2Opt," + std::to_string(100 + run) + ",,,0.1,3.0\n";
 }
 
+std::string Shard(int k, int n) { return std::to_string(k) + "/" + std::to_string(n); }
+
 // The text of part k/n, holding `held` of 4 runs (listed in `runs`), with the rows of
 // `rows` and an end line counting `end` rows.
 std::string Part(int k, int n, int held, const char* runs, std::vector<int> rows, int end,
                  const std::string& sweep = kSweep) {
-  std::string text = "# pvc-bench shard " + std::to_string(k) + "/" + std::to_string(n) + " holds " +
+  std::string text = "# pvc-bench shard " + Shard(k, n) + " holds " +
                      std::to_string(held) + " of 4 runs: " + runs + "\n" + sweep + "run," + kHeader;
   for (int r : rows) text += Row(r);
-  return text + "# end of shard " + std::to_string(k) + "/" + std::to_string(n) + ": " + std::to_string(end) + " rows\n";
+  return text + "# end of shard " + Shard(k, n) + ": " + std::to_string(end) + " rows\n";
 }
 
 class Merge : public ::testing::Test {
@@ -64,7 +66,7 @@ TEST_F(Merge, RowsOfTheWholeRunInItsOrder) {
 // Every kind of incomplete or mixed set of parts: missing, repeated or stray parts and rows,
 // files cut short, files of other sweeps or no part at all.
 TEST_F(Merge, IncompleteOrMixedSetsAreRefused) {
-  Refused(good_[1], good_[1] + ": part 1/3 again, as " + good_[1]);
+  Refused(good_[1], good_[1] + ": part " + Shard(1, 3) + " again, as " + good_[1]);
   Refused(Write("twice", Part(2, 3, 2, "1-2", {1, 2, 1}, 3)), dir_ + "/twice: run 1 twice");
   Refused(Write("stray", Part(2, 3, 2, "1-2", {1, 3}, 2)), dir_ + "/stray:5: run 3 is not one this part holds");
   // Parts of two different splits of the list: a run held twice, or by none.
@@ -72,7 +74,7 @@ TEST_F(Merge, IncompleteOrMixedSetsAreRefused) {
   Refused(Write("short", Part(2, 3, 1, "2", {2}, 1)), good_[0] + ": run 1 held by no part");
   std::string merged, error;
   EXPECT_FALSE(MergeParts({good_[0], good_[2]}, &merged, &error));
-  EXPECT_EQ(error, "part 1/3 missing (the sweep of " + good_[0] + ")");
+  EXPECT_EQ(error, "part " + Shard(1, 3) + " missing (the sweep of " + good_[0] + ")");
   // Cut at any byte up to the end line's line end, a part is refused.
   const std::string whole = Part(2, 3, 2, "1-2", {1, 2}, 2);
   for (size_t cut = 0; cut < whole.size(); ++cut) Refused(Write("cut", whole.substr(0, cut)), dir_ + "/cut");
