@@ -154,8 +154,8 @@ bool ReadWithCtrlC(const std::string& path, std::string* error, double* seconds)
   return ok;
 }
 
-// Sources that never end or come slowly (the shell's test of load meets /dev/zero): an
-// endless text through a pipe, and a FIFO nobody writes to, are read until Ctrl-C; a FIFO
+// Sources that never end or come slowly (the shell's test of load meets /dev/zero and a
+// FIFO left half written): an endless text through a pipe is read until Ctrl-C; a FIFO
 // whose writer finishes gives its file.
 TEST(Tsplib, EndlessAndSlowSourcesStopAtCtrlC) {
   std::string error;
@@ -170,8 +170,6 @@ TEST(Tsplib, EndlessAndSlowSourcesStopAtCtrlC) {
   const TempDir dir;
   const std::string fifo = dir.Path("f");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_FALSE(ReadWithCtrlC(fifo, &error, &seconds));
-  EXPECT_EQ(error, fifo + ":1: reading interrupted");
   FILE* writer = popen(("cat " + DataFile("burma14.tsp") + " > " + fifo).c_str(), "r");
   TsplibInstance inst;
   EXPECT_TRUE(ReadTsplib(fifo.c_str(), &inst, &error)) << error;

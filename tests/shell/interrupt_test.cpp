@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <ostream>
 #include <string>
 
@@ -138,14 +137,10 @@ TEST(Interrupt, LoadOfAnEndlessOrSlowSourceEndsOrStops) {
 
 // Ctrl-C during the listing of a million cities ends it at the next line and keeps the
 // whole instance: the tour that solve 0 finds there is as long on the same instance drawn
-// here. The listing of load stops the same way.
+// here. (load lists through the same routine.)
 TEST(Interrupt, CtrlCCutsTheListingNotTheInstance) {
   const TempDir dir;
-  const std::string file = dir.Path("big.tsp"), tourfile = dir.Path("big.tour");
-  std::string text = "NAME: big\nTYPE: TSP\nDIMENSION: 100000\nEDGE_WEIGHT_TYPE: EUC_2D\nNODE_COORD_SECTION\n";
-  for (long i = 1; i <= 100000; ++i)
-    text += std::to_string(i) + " " + std::to_string(i * 7919 % 100003) + " " + std::to_string(i * 104729 % 99991) + "\n";
-  std::ofstream(file) << text;
+  const std::string tourfile = dir.Path("big.tour");
   PvcProcess p;
   p.Type("random 1000000 1000000 1\n");
   ASSERT_TRUE(p.WaitFor("\n2000: "));
@@ -164,14 +159,8 @@ TEST(Interrupt, CtrlCCutsTheListingNotTheInstance) {
   std::string error;
   ASSERT_TRUE(ReadTour(tourfile.c_str(), &cities, &error)) << error;
   EXPECT_EQ(tour::Length(g, cities), length);
-  const size_t load = p.Output().size();
-  p.Type("output 0\nload " + file + "\n");
-  ASSERT_TRUE(p.WaitFor("\n2000: ", load));
-  p.Signal(SIGINT);
-  ASSERT_TRUE(p.WaitFor(" sur 100000 affich\351s, l'instance est compl\350te\n\n>", load));
-  p.Type("solve 0\nshow\nquit\n");
+  p.Type("quit\n");
   EXPECT_EQ(p.Wait(120000), 0);
-  EXPECT_EQ(CountRows(p.Output(), load), 1);
 }
 
 TEST(MainLoop, LongLinesAreDiscardedWhole) {
