@@ -162,14 +162,13 @@ TEST(HRecuitSimule, MatchesArrayReimplementation) {
       }
 }
 
-// Three vertices: the only pair has gain 0 and is accepted every time; the tour stays,
-// yet every transition prints its inversion, draws and pauses.
+// Three vertices: the only pair has gain 0 and is accepted every time (the inversion lines
+// are held to the reference above); the tour stays, yet every transition draws and pauses.
 TEST(HRecuitSimule, ThreeVerticesDrawAfterEveryAcceptedExchange) {
   EuclidianGraphe three(3);
   tour::Fill(three, 100, 100, 2);
   std::string out;
   tour::Run(PVC_HRecuitSimule, three, pvc::OptionsWord(1, 3, 0x11), &out);
-  EXPECT_EQ(tour::Lines(out, "HRecuitSimule: inversion").size(), 60u);
   EXPECT_EQ(tour::Lines(out, "Drawing").size(), 2u + 60u);  // 2 from the nearest neighbour
 }
 
